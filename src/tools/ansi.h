@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The system ANSI code page: GBK (code page 936) on the Chinese systems the program is
+// made for. This is the only place that knows it; the settings file, the tray record,
+// the MD5 input and urlEncode all go through here.
+namespace tarel_tools {
+
+// Text to code page 936 bytes. A character the code page cannot hold becomes "?",
+// as Windows does by default.
+QByteArray toAnsi(const QString &text);
+
+// Code page 936 bytes to text. A byte sequence that is not valid GBK becomes U+FFFD
+// for each offending byte, so nothing stops the conversion half way.
+QString fromAnsi(const QByteArray &bytes);
+
+} // namespace tarel_tools
