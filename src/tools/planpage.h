@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace tarel_tools {
+
+// The window's view of the service's plan page: open it, read its script globals, run a
+// page script. The browser engine stays behind this class; nothing that uses it needs
+// the engine's headers, and the window never reaches into the engine itself.
+class PlanPage : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PlanPage)
+
+public:
+    using GlobalsCallback = std::function<void(const QStringList &values)>;
+
+    explicit PlanPage(QObject *parent = nullptr);
+    ~PlanPage() override;
+
+    // The browser widget, owned by the widget given to the implementation; the window
+    // places it and switches its visibility.
+    virtual QWidget *widget() = 0;
+
+    virtual void navigate(const QString &url) = 0;
+
+    // Reads the named page globals in one go and hands their texts to `done`, in the
+    // order of `names`. A global that is missing, not text-like, unreadable, or asked
+    // for while no page is loaded or a page is loading gives empty text. `done` is
+    // always called later from the event loop, never from inside this call, and never
+    // once `context` (when one is given) or the page is gone.
+    virtual void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) = 0;
+
+    // Runs a script in the page for its effect; errors stay inside the page.
+    virtual void runScript(const QString &script) = 0;
+
+Q_SIGNALS:
+    // A navigation of the main frame came to an end, successfully or not.
+    void loadFinished(bool ok);
+};
+
+} // namespace tarel_tools

@@ -1,0 +1,107 @@
+#include "silentwebpage.h"
+
+#include "links.h"
+
+#include <QLoggingCategory>
+#include <QWebEngineCertificateError>
+#include <QWebEngineNewWindowRequest>
+
+namespace {
+Q_LOGGING_CATEGORY(lcPage, "zq.page")
+} // namespace
+
+namespace tarel_tools {
+
+SilentWebPage::SilentWebPage(QObject *parent) : QWebEnginePage(parent)
+{
+    connect(this, &QWebEnginePage::newWindowRequested, this, &SilentWebPage::onNewWindowRequested);
+    connect(this, &QWebEnginePage::certificateError, this, &SilentWebPage::onCertificateError);
+}
+
+SilentWebPage::~SilentWebPage() = default;
+
+void SilentWebPage::setSilent(bool silent)
+{
+    m_silent = silent;
+}
+
+void SilentWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)
+{
+    if (!m_silent)
+        return;
+    // Leaving the request unanswered here and refusing it in createWindow means no engine
+    // window ever exists; the user still gets the page, in the browser they know.
+    qCInfo(lcPage) << "new window sent to the default browser:" << request.requestedUrl();
+    openUrl(request.requestedUrl().toString(QUrl::FullyEncoded));
+}
+
+QWebEnginePage *SilentWebPage::createWindow(WebWindowType type)
+{
+    if (m_silent)
+        return nullptr;
+    return QWebEnginePage::createWindow(type);
+}
+
+void SilentWebPage::onCertificateError(const QWebEngineCertificateError &error)
+{
+    qCWarning(lcPage) << "certificate error for" << error.url() << error.description();
+    if (m_silent) {
+        // The signal hands over a const reference, but answering is what it is for.
+        QWebEngineCertificateError answer = error;
+        answer.rejectCertificate();
+    }
+}
+
+QStringList SilentWebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                                       const QStringList &acceptedMimeTypes)
+{
+    if (m_silent)
+        return {};
+    return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
+}
+
+void SilentWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    if (m_silent) {
+        qCInfo(lcPage) << "alert answered silently:" << msg;
+        return;
+    }
+    QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+}
+
+bool SilentWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    if (m_silent) {
+        qCInfo(lcPage) << "confirm answered silently with no:" << msg;
+        return false;
+    }
+    return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+}
+
+bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                                     QString *result)
+{
+    if (m_silent) {
+        qCInfo(lcPage) << "prompt cancelled silently:" << msg;
+        return false;
+    }
+    return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                             int lineNumber, const QString &sourceID)
+{
+    switch (level) {
+    case InfoMessageLevel:
+        qCInfo(lcPage, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    case WarningMessageLevel:
+        qCWarning(lcPage, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    case ErrorMessageLevel:
+        qCWarning(lcPage, "error %ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    }
+}
+
+} // namespace tarel_tools
