@@ -1,7 +1,30 @@
+#include "appconfig.h"
+#include "unixsignalwatcher.h"
+#include "zq.h"
+
 #include <QApplication>
+
+#include <csignal>
 
 int main(int argc, char *argv[])
 {
+    // The embedded browser shares its GL context with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    return 0;
+    // The window ends the program itself, after its close question.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    zq window(AppConfig::fromBuild());
+
+    UnixSignalWatcher signals_({SIGTERM, SIGINT});
+    QObject::connect(&signals_, &UnixSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.sessionEnding(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
+        if (!window.unloaded())
+            window.closeByProgram();
+    });
+
+    window.startUp();
+    window.show();
+    return app.exec();
 }

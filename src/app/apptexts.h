@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Texts the window shows in more than one place.
+namespace AppTexts {
+
+// The program title: the caption at creation and the title of message boxes.
+inline QString programTitle()
+{
+    return QStringLiteral("栖木分分彩智能做号计划软件");
+}
+
+} // namespace AppTexts

@@ -1,0 +1,91 @@
+#include "linkspanels.h"
+
+#include "appstate.h"
+#include "clickablelabel.h"
+#include "controls.h"
+#include "controltable.h"
+#include "links.h"
+#include "plancopy.h"
+#include "planpage.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+
+LinksPanels::LinksPanels(AppState &state, Controls &controls, QString regSite, QString downloadSite,
+                         std::function<void(const QString &)> msgTips, QWidget *window)
+    : m_state(state), m_controls(controls), m_regSite(std::move(regSite)), m_downloadSite(std::move(downloadSite)),
+      m_msgTips(std::move(msgTips)), m_window(window)
+{
+}
+
+void LinksPanels::tipsAction(int index)
+{
+    switch (index) {
+    case 1:
+        m_controls.frame_login->show();
+        m_controls.frame_reg->hide();
+        break;
+    case 2:
+        m_controls.frame_login->hide();
+        m_controls.frame_reg->show();
+        break;
+    case 5:
+        if (m_state.web_ctl)
+            tarel_tools::copyCodes(*m_state.web_ctl, m_msgTips);
+        else if (m_msgTips)
+            m_msgTips(QStringLiteral("没有发现可以复制的投注号码，请先组号！"));
+        break;
+    case 7:
+        if (m_state.web_ctl)
+            tarel_tools::copyPlan(*m_state.web_ctl, m_msgTips);
+        else if (m_msgTips)
+            m_msgTips(QStringLiteral("没有发现计划方案，请先组号！"));
+        break;
+    case 9:
+        tarel_tools::openUrl(tarel_tools::downloadPageUrl(m_downloadSite));
+        break;
+    default:
+        break;
+    }
+}
+
+void LinksPanels::openRegLink(int index)
+{
+    tarel_tools::openRegLink(m_regSite, m_state.reg_link_codes, index);
+}
+
+bool LinksPanels::panelOpen() const
+{
+    return m_controls.regLinkPanel->width() * 15 >= kOpenThreshold;
+}
+
+void LinksPanels::setPanel(int widthTwips, int buttonLeftTwips)
+{
+    m_controls.regLinkPanel->resize(twipsToPixels(widthTwips), m_controls.regLinkPanel->height());
+    m_controls.regLinkPanelOC->move(twipsToPixels(buttonLeftTwips), m_controls.regLinkPanelOC->y());
+}
+
+void LinksPanels::setHeadingColour(const QColor &colour)
+{
+    ClickableLabel *heading = m_controls.tipsLabel(8);
+    if (!heading)
+        return;
+    QPalette palette = heading->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    heading->setPalette(palette);
+}
+
+void LinksPanels::regLinkPanelOC_Click()
+{
+    setHeadingColour(QColor(0x00, 0x00, 0x00));
+    if (panelOpen())
+        setPanel(kClosedWidth, kClosedButtonLeft);
+    else
+        setPanel(kOpenWidth, kOpenButtonLeft);
+}
+
+void LinksPanels::reg_pabble_regplt_Click()
+{
+    setHeadingColour(QColor(0xFF, 0x00, 0x00));
+    setPanel(kOpenWidth, kOpenButtonLeft);
+}

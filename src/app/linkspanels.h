@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+struct AppState;
+struct Controls;
+
+// The notice labels, the platform links and the platform link panel.
+class LinksPanels final
+{
+public:
+    LinksPanels(AppState &state, Controls &controls, QString regSite, QString downloadSite,
+                std::function<void(const QString &)> msgTips, QWidget *window);
+    Q_DISABLE_COPY_MOVE(LinksPanels)
+
+    void tipsAction(int index);
+    void openRegLink(int index);
+    void regLinkPanelOC_Click();
+    void reg_pabble_regplt_Click();
+
+    bool panelOpen() const;
+
+    // Panel geometry in twips.
+    static constexpr int kOpenWidth = 14925;
+    static constexpr int kOpenButtonLeft = 14520;
+    static constexpr int kClosedWidth = 6015;
+    static constexpr int kClosedButtonLeft = 5760;
+    static constexpr int kOpenThreshold = 10000;
+
+private:
+    void setPanel(int widthTwips, int buttonLeftTwips);
+    void setHeadingColour(const QColor &colour);
+
+    AppState &m_state;
+    Controls &m_controls;
+    QString m_regSite;
+    QString m_downloadSite;
+    std::function<void(const QString &)> m_msgTips;
+    QPointer<QWidget> m_window;
+};

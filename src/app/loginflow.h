@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+class Dialogs;
+class QWidget;
+struct AppState;
+struct Controls;
+
+namespace tarel_tools {
+class WebClient;
+}
+
+// The login box: signs the user in, saves the credentials and opens the plan page.
+class LoginFlow final
+{
+public:
+    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web, QWidget *window);
+    Q_DISABLE_COPY_MOVE(LoginFlow)
+
+    // The click of vip_login.
+    void vip_login_Click();
+
+    // The plan-page address for the current account, typed values encoded.
+    QString planPageAddress() const;
+    void openPlanPage();
+
+    QString loginAddress(const QString &account, const QString &password) const;
+
+private:
+    void signedIn(const QString &account);
+
+    AppState &m_state;
+    Controls &m_controls;
+    Dialogs &m_dialogs;
+    tarel_tools::WebClient &m_web;
+    QPointer<QWidget> m_window;
+};

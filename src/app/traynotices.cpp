@@ -1,0 +1,45 @@
+#include "traynotices.h"
+
+#include "appstate.h"
+#include "tarelmsgtips.h"
+#include "traybackend.h"
+
+#include <QLabel>
+#include <QWidget>
+
+TrayNotices::TrayNotices(AppState &state, QWidget *window, QLabel *tarelMsgTipsPic, BackendFactory makeBackend)
+    : m_state(state), m_window(window), m_pic(tarelMsgTipsPic), m_makeBackend(std::move(makeBackend))
+{
+}
+
+TrayNotices::~TrayNotices()
+{
+    tray_switch(false);
+}
+
+void TrayNotices::tray_switch(bool on)
+{
+    if (on) {
+        // One notifier at most: a second switch-on replaces the first icon instead of adding another.
+        tray_switch(false);
+        m_notifier = std::make_unique<tarelMsgTips>(m_makeBackend ? m_makeBackend() : nullptr);
+        m_state.curTarelMsgTips = m_notifier.get();
+        m_notifier->AddTrayIcon(m_pic);
+        if (m_window) {
+            m_notifier->SetTrayIcon(m_window->windowIcon());
+            m_notifier->SetTrayTip(m_window->windowTitle());
+        }
+        return;
+    }
+    if (m_notifier)
+        m_notifier->DelTrayIcon();
+    m_state.curTarelMsgTips = nullptr;
+    m_notifier.reset();
+}
+
+void TrayNotices::msgTips(const QString &text)
+{
+    // Without a tray icon (during start-up, after unload) a notice is simply not shown.
+    if (m_state.curTarelMsgTips)
+        m_state.curTarelMsgTips->SetTrayMsgbox(text, 1, QStringLiteral("栖木提示"), 2000);
+}

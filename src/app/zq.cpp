@@ -1,0 +1,173 @@
+#include "zq.h"
+
+#include "apptexts.h"
+#include "clickablelabel.h"
+#include "controltable.h"
+#include "layoutbuilder.h"
+#include "linkspanels.h"
+#include "loginflow.h"
+#include "machineid.h"
+#include "md5calc.h"
+#include "platformlist.h"
+#include "regscript.h"
+#include "registrationflow.h"
+#include "savedlogin.h"
+#include "sessionclock.h"
+#include "softwareinfo.h"
+#include "traybackend.h"
+#include "traynotices.h"
+#include "webclient.h"
+#include "webengineplanpage.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+zq::zq(AppConfig config, Seams seams)
+    : m_config(std::move(config)), m_seams(std::move(seams)), m_dialogs(this),
+      m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
+{
+    setObjectName(QStringLiteral("zq"));
+    setWindowTitle(AppTexts::programTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/zq.ico")));
+    resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+
+    auto makeBrowser = [this](QWidget *parent) -> QWidget * {
+        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
+                                      : std::make_unique<tarel_tools::WebEnginePlanPage>(parent);
+        return m_planPage->widget();
+    };
+    m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
+
+    m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
+    m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
+    m_softwareInfo =
+        std::make_unique<SoftwareInfo>(m_state, m_controls, *m_web, *m_platforms, m_config.serviceBase);
+    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, *m_web, this);
+    m_clock = std::make_unique<SessionClock>(
+        m_state, m_controls, m_dialogs, *m_web, *m_login, m_config.timeSourceUrl,
+        SessionClock::Actions{[this] { init_var(); }, [this] { closeByProgram(); }}, this);
+    m_registration = std::make_unique<RegistrationFlow>(m_state, m_controls, m_dialogs, *m_web, *m_platforms);
+    m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_config.regSite, m_config.downloadSite,
+                                            [this](const QString &text) { msgTips(text); }, this);
+    connectControls();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+zq::~zq()
+{
+    // The pieces point into the controls; stop the ticks before anything goes away.
+    m_controls.count_down->stop();
+    m_controls.delay_timer->stop();
+}
+
+void zq::connectControls()
+{
+    connect(m_controls.delay_timer, &QTimer::timeout, this, [this] { m_clock->delay_timer_Timer(); });
+    connect(m_controls.count_down, &QTimer::timeout, this, [this] { m_clock->count_down_Timer(); });
+    connect(m_controls.vip_login, &QPushButton::clicked, this, [this] { m_login->vip_login_Click(); });
+    connect(m_controls.vip_gotoreg, &QPushButton::clicked, this, [this] { m_registration->vip_gotoreg_Click(); });
+    connect(m_controls.vip_reg_undo, &QPushButton::clicked, this, [this] { m_registration->vip_reg_undo_Click(); });
+    connect(m_controls.vip_closelogin, &QPushButton::clicked, this,
+            [this] { m_registration->vip_closelogin_Click(); });
+    connect(m_controls.vip_reg, &QPushButton::clicked, this, [this] { m_registration->vip_reg_Click(); });
+    connect(m_controls.regLinkPanelOC, &QPushButton::clicked, this, [this] { m_links->regLinkPanelOC_Click(); });
+    connect(m_controls.reg_pabble_regplt, &ClickableLabel::clicked, this,
+            [this] { m_links->reg_pabble_regplt_Click(); });
+    for (auto it = m_controls.tips_label.cbegin(); it != m_controls.tips_label.cend(); ++it) {
+        const int index = it.key();
+        connect(it.value(), &ClickableLabel::clicked, this, [this, index] { m_links->tipsAction(index); });
+    }
+    for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
+        connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+}
+
+void zq::startUp()
+{
+    m_state.machine_mac = tarel_tools::getMacAddress();
+    m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
+    m_state.cfg_path = m_config.programDir + QStringLiteral("/cfg/cfg.ini");
+    tarel_tools::runRegBat(m_config.programDir);
+    init_var();
+    tray_switch(true);
+    init_window();
+}
+
+void zq::init_var()
+{
+    m_softwareInfo->init_var();
+}
+
+void zq::init_window()
+{
+    tarel_tools::loadSavedLogin(m_controls.login_user, m_controls.login_pass, m_state.cfg_path);
+    // The layout leaves the start timer enabled without an interval; giving it one starts it.
+    m_controls.delay_timer->setInterval(2000);
+    m_controls.delay_timer->start();
+    setWindowTitle(m_state.app_title + QStringLiteral("(") + m_state.app_version + QStringLiteral(") "));
+    m_state.web_ctl = m_planPage.get();
+    if (auto *page = dynamic_cast<tarel_tools::WebEnginePlanPage *>(m_planPage.get()))
+        page->setSilent(true);
+}
+
+void zq::tray_switch(bool on)
+{
+    m_tray->tray_switch(on);
+}
+
+void zq::msgTips(const QString &text)
+{
+    m_tray->msgTips(text);
+}
+
+void zq::closeByProgram()
+{
+    m_closingByProgram = true;
+    if (closeRequested(false))
+        hide();
+}
+
+void zq::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    // A spontaneous close comes from the user: the title bar, the system menu or Alt+F4.
+    if (closeRequested(event->spontaneous() && !m_closingByProgram))
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool zq::closeRequested(bool byUser)
+{
+    if (m_unloaded)
+        return true;
+    if (byUser) {
+        const QString title = m_state.app_title.isEmpty() ? AppTexts::programTitle() : m_state.app_title;
+        if (!m_dialogs.confirm(QStringLiteral("确认退出?"), title + QStringLiteral(" - 关闭提示")))
+            return false;
+    }
+    unload();
+    return true;
+}
+
+void zq::unload()
+{
+    m_unloaded = true;
+    m_controls.count_down->stop();
+    m_controls.delay_timer->stop();
+    tray_switch(false);
+    if (m_seams.endProgram)
+        m_seams.endProgram(0);
+    else
+        QCoreApplication::exit(0);
+}

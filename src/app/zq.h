@@ -1,0 +1,94 @@
+#pragma once
+
+#include "appconfig.h"
+#include "appstate.h"
+#include "controls.h"
+#include "dialogs.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class LinksPanels;
+class LoginFlow;
+class RegistrationFlow;
+class SessionClock;
+class SoftwareInfo;
+class TrayBackend;
+class TrayNotices;
+
+namespace tarel_tools {
+class PlanPage;
+class RegPlatforms;
+class WebClient;
+} // namespace tarel_tools
+
+// The main window and the program's start-up object. It holds the state and the
+// controls and hands each job to the piece that does it.
+class zq final : public QWidget
+{
+    Q_OBJECT
+public:
+    // What tests replace: the tray backend, the plan page and how the program ends.
+    struct Seams
+    {
+        std::function<std::unique_ptr<TrayBackend>()> trayBackend;
+        std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)> planPage;
+        std::function<void(int exitCode)> endProgram;
+    };
+
+    explicit zq(AppConfig config, Seams seams = {});
+    ~zq() override;
+    Q_DISABLE_COPY_MOVE(zq)
+
+    // The start-up sequence, run once before the window is first shown.
+    void startUp();
+    void init_var();
+    void init_window();
+    void tray_switch(bool on);
+    void msgTips(const QString &text);
+
+    // Closes without asking (the program itself, the session ending, a signal).
+    void closeByProgram();
+    // From now on a close is the system's, not the user's: the desktop session is ending.
+    void sessionEnding() { m_closingByProgram = true; }
+    // Decides a close request: one the user asked for must be confirmed. True when the
+    // window unloads.
+    bool closeRequested(bool byUser);
+    bool unloaded() const { return m_unloaded; }
+
+    AppState &state() { return m_state; }
+    Controls &controls() { return m_controls; }
+    Dialogs &dialogs() { return m_dialogs; }
+    tarel_tools::WebClient &webClient() { return *m_web; }
+    tarel_tools::RegPlatforms &regPlatforms() { return *m_platforms; }
+    SessionClock &sessionClock() { return *m_clock; }
+    LoginFlow &loginFlow() { return *m_login; }
+    RegistrationFlow &registrationFlow() { return *m_registration; }
+    LinksPanels &linksPanels() { return *m_links; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectControls();
+    void unload();
+
+    AppConfig m_config;
+    Seams m_seams;
+    AppState m_state;
+    Dialogs m_dialogs;
+    Controls m_controls;
+    std::unique_ptr<tarel_tools::PlanPage> m_planPage;
+    std::unique_ptr<tarel_tools::WebClient> m_web;
+    std::unique_ptr<tarel_tools::RegPlatforms> m_platforms;
+    std::unique_ptr<TrayNotices> m_tray;
+    std::unique_ptr<SoftwareInfo> m_softwareInfo;
+    std::unique_ptr<LoginFlow> m_login;
+    std::unique_ptr<SessionClock> m_clock;
+    std::unique_ptr<RegistrationFlow> m_registration;
+    std::unique_ptr<LinksPanels> m_links;
+    bool m_closingByProgram = false;
+    bool m_unloaded = false;
+};
