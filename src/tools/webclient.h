@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class QNetworkAccessManager;
+class QUrl;
+
+namespace tarel_tools {
+
+// The client's HTTP requests. Each call looks blocking to its caller, but waits in a
+// nested event loop, so the window keeps handling its timers and clicks meanwhile; a
+// request started by one of those handlers runs to its end before the outer call
+// resumes. No call reports an error: a failure is empty text, and a slow or failed
+// answer raises the slow-network notice through the sink the window installs.
+//
+// One instance serves the whole program and owns its only QNetworkAccessManager.
+class WebClient final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(WebClient)
+
+public:
+    using NoticeSink = std::function<void(const QString &)>;
+
+    // A call gives up just short of ten seconds after sending.
+    static constexpr std::chrono::milliseconds DefaultDeadline{9999};
+    // An answer larger than this is not read further and counts as no answer.
+    static constexpr qint64 MaxBodyBytes = 4 * 1024 * 1024;
+
+    explicit WebClient(QObject *parent = nullptr);
+    ~WebClient() override;
+
+    void setNoticeSink(NoticeSink sink);
+
+    // How long one call waits for its answer, counted from the moment the request is sent.
+    void setDeadline(std::chrono::milliseconds deadline);
+    std::chrono::milliseconds deadline() const { return m_deadline; }
+
+    // GET. Returns the answer body (any status) or empty text when no whole answer came.
+    // A status other than 200, or no answer, shows the slow-network notice.
+    QString getWebContent(const QString &url);
+
+    // POST of a form-encoded body. Returns the answer body (any status) or empty text;
+    // the notice is shown whenever the result is empty.
+    QString postWebContent(const QString &url, const QString &body);
+
+    // GET for the clock: the answer's header lines ("Name: value", joined by CR LF, no
+    // status line) once the answer is complete, whatever its status; empty text when it
+    // did not complete within the deadline. Never shows a notice.
+    QString getResponseHeaders(const QString &url);
+
+    // Hands the text to the notice sink, if any. Whatever goes wrong there stays there.
+    void showTips(const QString &text);
+
+    // The three-line notice of a slow or failed request.
+    static QString slowNetworkText();
+
+private:
+    enum class Method
+    {
+        Get,
+        Post,
+        Headers,
+    };
+    struct Exchange;
+
+    Exchange exchange(Method method, const QUrl &url, const QByteArray &body);
+
+    QNetworkAccessManager *m_manager = nullptr;
+    NoticeSink m_noticeSink;
+    std::chrono::milliseconds m_deadline = DefaultDeadline;
+};
+
+} // namespace tarel_tools
