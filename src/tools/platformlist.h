@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QComboBox;
+
+namespace tarel_tools {
+
+// Clears the list, adds the "|"-separated items in order (empty pieces between two
+// separators included; empty text adds none) and selects index. An index outside the
+// list leaves nothing selected. A null list is ignored.
+void fillComboList(QComboBox *list, const QString &items, int index);
+
+// The registration platform list that the service sends as "name|value,name|value".
+// The window shows the names; registration sends the value of the chosen name. The last
+// non-empty list is kept for the lookup.
+class RegPlatforms final
+{
+public:
+    RegPlatforms() = default;
+    Q_DISABLE_COPY_MOVE(RegPlatforms)
+
+    // Keeps a non-empty reg_platform_text and fills reg_pt with its names, spaces removed,
+    // selecting the first. An empty text changes neither the kept list nor reg_pt.
+    void fillRegPlatforms(const QString &reg_platform_text, QComboBox *reg_pt);
+
+    // The value of the first kept item whose name contains name (case-sensitive), or
+    // empty text. The kept names still have their spaces, so a shown name without its
+    // spaces may not find its item; the service's lists are made with that in mind.
+    QString getPlatformValue(const QString &name) const;
+
+    QString saved() const { return reg_platform_saved; }
+
+private:
+    QString reg_platform_saved;
+};
+
+} // namespace tarel_tools
