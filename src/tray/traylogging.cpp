@@ -1,0 +1,4 @@
+#include "traylogging.h"
+
+// Quiet unless asked for: every send would otherwise be printed.
+Q_LOGGING_CATEGORY(lcTray, "zq.tray", QtInfoMsg)
