@@ -45,9 +45,10 @@ void QtTrayBackend::send(int message, const TrayRecord &record)
 
 void QtTrayBackend::apply(const TrayRecord &record)
 {
-    if (record.uFlags & NIF_ICON)
+    // Every balloon sends the icon and tooltip along; Qt would rebuild the native icon each time.
+    if ((record.uFlags & NIF_ICON) && record.hIcon.cacheKey() != m_tray.icon().cacheKey())
         m_tray.setIcon(record.hIcon);
-    if (record.uFlags & NIF_TIP)
+    if ((record.uFlags & NIF_TIP) && record.tipText() != m_tray.toolTip())
         m_tray.setToolTip(record.tipText());
     // The shell shows an added icon at once, with an empty picture until it gets one; Qt
     // refuses to show an icon without a picture (with a warning), so the entry appears with

@@ -64,11 +64,6 @@ private:
     QStringList m_events;
 };
 
-QString repeated(const QString &piece, int times)
-{
-    return piece.repeated(times);
-}
-
 } // namespace
 
 class TestTarelMsgTips final : public QObject
@@ -188,23 +183,22 @@ void TestTarelMsgTips::textFields_cutToFieldOnCharacterBoundary_data()
     QTest::newRow("tip 127 ASCII bytes whole") << u"tip"_s << a127 << a127 << 127;
     QTest::newRow("tip 128 ASCII bytes cut") << u"tip"_s << QString(128, u'a') << a127 << 127;
     QTest::newRow("tip 63 Chinese and 1 ASCII fill it")
-        << u"tip"_s << repeated(u"栖"_s, 63) + u"a"_s << repeated(u"栖"_s, 63) + u"a"_s << 127;
+        << u"tip"_s << u"栖"_s.repeated(63) + u"a"_s << u"栖"_s.repeated(63) + u"a"_s << 127;
     QTest::newRow("tip 64 Chinese lose the last whole")
-        << u"tip"_s << repeated(u"栖"_s, 64) << repeated(u"栖"_s, 63) << 126;
+        << u"tip"_s << u"栖"_s.repeated(64) << u"栖"_s.repeated(63) << 126;
     QTest::newRow("tip odd start fits to the last byte")
-        << u"tip"_s << u"a"_s + repeated(u"木"_s, 64) << u"a"_s + repeated(u"木"_s, 63) << 127;
+        << u"tip"_s << u"a"_s + u"木"_s.repeated(64) << u"a"_s + u"木"_s.repeated(63) << 127;
     QTest::newRow("tip character across the end is dropped")
-        << u"tip"_s << u"ab"_s + repeated(u"木"_s, 64) << u"ab"_s + repeated(u"木"_s, 62) << 126;
+        << u"tip"_s << u"ab"_s + u"木"_s.repeated(64) << u"ab"_s + u"木"_s.repeated(62) << 126;
     QTest::newRow("tip ends at an embedded NUL") << u"tip"_s << u"ab\u0000cd"_s << u"ab"_s << 2;
     QTest::newRow("tip empty") << u"tip"_s << QString() << QString() << 0;
 
     QTest::newRow("info 255 bytes whole") << u"info"_s << QString(255, u'x') << QString(255, u'x') << 255;
     QTest::newRow("info 256 bytes cut") << u"info"_s << QString(256, u'x') << QString(255, u'x') << 255;
-    QTest::newRow("info 128 Chinese cut to 127")
-        << u"info"_s << repeated(u"号"_s, 128) << repeated(u"号"_s, 127) << 254;
+    QTest::newRow("info 128 Chinese cut to 127") << u"info"_s << u"号"_s.repeated(128) << u"号"_s.repeated(127) << 254;
     QTest::newRow("title 63 bytes whole") << u"title"_s << QString(63, u't') << QString(63, u't') << 63;
     QTest::newRow("title 64 bytes cut") << u"title"_s << QString(64, u't') << QString(63, u't') << 63;
-    QTest::newRow("title 32 Chinese cut to 31") << u"title"_s << repeated(u"提"_s, 32) << repeated(u"提"_s, 31) << 62;
+    QTest::newRow("title 32 Chinese cut to 31") << u"title"_s << u"提"_s.repeated(32) << u"提"_s.repeated(31) << 62;
 }
 
 void TestTarelMsgTips::textFields_cutToFieldOnCharacterBoundary()
@@ -409,8 +403,8 @@ void TestTarelMsgTips::qtBackend_mapsRecordsOntoTrayIcon()
     QCOMPARE(tray->toolTip(), Caption);
 
     // The tooltip shows what fits the field.
-    tips.SetTrayTip(u"a"_s + repeated(u"木"_s, 64));
-    QCOMPARE(tray->toolTip(), u"a"_s + repeated(u"木"_s, 63));
+    tips.SetTrayTip(u"a"_s + u"木"_s.repeated(64));
+    QCOMPARE(tray->toolTip(), u"a"_s + u"木"_s.repeated(63));
     tips.SetTrayTip(Caption);
 
     tips.SetTrayMsgbox(u"已复制投注号码"_s, 1, TipsTitle, 2000);
