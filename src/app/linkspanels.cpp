@@ -31,13 +31,13 @@ void LinksPanels::tipsAction(int index)
         break;
     case 5:
         if (m_state.web_ctl)
-            tarel_tools::copyCodes(*m_state.web_ctl, m_msgTips);
+            tarel_tools::copyCodes(*m_state.web_ctl, m_window, m_msgTips);
         else if (m_msgTips)
             m_msgTips(QStringLiteral("没有发现可以复制的投注号码，请先组号！"));
         break;
     case 7:
         if (m_state.web_ctl)
-            tarel_tools::copyPlan(*m_state.web_ctl, m_msgTips);
+            tarel_tools::copyPlan(*m_state.web_ctl, m_window, m_msgTips);
         else if (m_msgTips)
             m_msgTips(QStringLiteral("没有发现计划方案，请先组号！"));
         break;

@@ -1,0 +1,210 @@
+// init_var against a loopback server whose answers each test writes.
+#include "ansi.h"
+#include "clickablelabel.h"
+#include "platformlist.h"
+#include "scriptedserver.h"
+#include "windowharness.h"
+
+#include <QComboBox>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString base(const ScriptedServer &server)
+{
+    return QString::fromStdString(server.base());
+}
+
+ScriptedServer::Handler answerAlways(const std::string &body)
+{
+    return [body](const ScriptedServer::Received &, int) { return ScriptedServer::Answer{200, body}; };
+}
+
+const std::string kGoodAnswer =
+    R"({"shop_url":"http:\/\/plan.example\/p.php?u={ACC}&p={PASS}","new_ver_desc":"A a|1,B|2",)"
+    R"("annouce":"\u516c\u544a","pltlist":"P0|P1|P2","reg_url":"c0|c1|c2","contact":"QQ:1 "})";
+
+} // namespace
+
+class SoftwareInfoTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void request_carriesTheQueryInUrlAndBody()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(kGoodAnswer));
+        WindowHarness h(base(server));
+        h.window->startUp();
+
+        const auto got = server.received();
+        QCOMPARE(int(got.size()), 1);
+        // The title travels encoded in code page 936: every byte as %XX.
+        QString title;
+        for (char byte : tarel_tools::toAnsi(u"栖木分分彩智能做号计划软件"_s))
+            title += u'%' + QString::number(quint8(byte), 16).toUpper();
+        const QString query = u"?act=tarel_zt_info&pt=default&code=zq_softinfo&c="_s + title + u"&v=v1_7&b=20180330"_s;
+        QCOMPARE(got[0].method, std::string("POST"));
+        QVERIFY(QString::fromStdString(got[0].target).endsWith(u"/spcenter/caieventhandle.php"_s + query));
+        QCOMPARE(QString::fromStdString(got[0].body), query);
+        QCOMPARE(got[0].contentType, std::string("application/x-www-form-urlencoded"));
+    }
+
+    void distributesTheAnswer()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(kGoodAnswer));
+        WindowHarness h(base(server));
+        h.window->startUp();
+        const AppState &s = h.window->state();
+        const Controls &c = h.window->controls();
+
+        // Escaped slashes become plain ones.
+        QCOMPARE(s.plan_page_url, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
+        QCOMPARE(s.reg_platform_text, u"A a|1,B|2"_s);
+        QCOMPARE(s.online_url, base(server) + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
+                                              u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
+        QCOMPARE(c.tipsLabel(4)->text(), u"公告"_s);
+        QCOMPARE(c.tipsLabel(8)->text(), u"QQ:1 彩票平台开户："_s);
+        QCOMPARE(s.reg_link_codes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(c.regLink(i)->text(), u"P%1 |"_s.arg(i));
+            QVERIFY(!c.regLink(i)->isHidden());
+        }
+        for (int i = 3; i < 12; ++i)
+            QVERIFY(c.regLink(i)->isHidden());
+        // The platform names lose their blanks; the first is chosen.
+        QCOMPARE(c.reg_pt->count(), 2);
+        QCOMPARE(c.reg_pt->itemText(0), u"Aa"_s);
+        QCOMPARE(c.reg_pt->itemText(1), u"B"_s);
+        QCOMPARE(c.reg_pt->currentIndex(), 0);
+        QCOMPARE(h.window->regPlatforms().saved(), u"A a|1,B|2"_s);
+    }
+
+    void codeFromTheSettingsFile_isSent()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(kGoodAnswer));
+        WindowHarness h(base(server), {}, QByteArrayLiteral("[daili]\r\ncode=ab\r\n"));
+        h.window->startUp();
+        QVERIFY(server.received().at(0).target.find("&code=ab&c=") != std::string::npos);
+        QVERIFY(h.window->state().online_url.contains(u"a=online&code=ab&u="_s));
+    }
+
+    void codeThatWouldAddAKey_staysInsideItsValue()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(kGoodAnswer));
+        WindowHarness h(base(server), {}, QByteArrayLiteral("[daili]\r\ncode=a&act=x#y\r\n"));
+        h.window->startUp();
+        QVERIFY(server.received().at(0).target.find("&code=a%26act%3Dx%23y&c=") != std::string::npos);
+    }
+
+    void emptyFirstAnswer_secondIsUsed()
+    {
+        ScriptedServer server;
+        server.setHandler([](const ScriptedServer::Received &, int call) {
+            return ScriptedServer::Answer{200, call == 0 ? std::string() : kGoodAnswer};
+        });
+        WindowHarness h(base(server));
+        h.window->startUp();
+        QCOMPARE(int(server.received().size()), 2);
+        QCOMPARE(h.window->state().reg_link_codes.size(), 3);
+        QCOMPARE(h.window->controls().tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+    }
+
+    void twoEmptyAnswers_showTheFailureAndChangeNothingElse()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(std::string()));
+        WindowHarness h(base(server));
+        h.window->startUp();
+        const Controls &c = h.window->controls();
+        QCOMPARE(int(server.received().size()), 2);
+        QCOMPARE(c.tipsLabel(0)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
+        QVERIFY(h.window->state().online_url.isEmpty());
+        QVERIFY(h.window->state().plan_page_url.isEmpty());
+        for (int i = 0; i < 12; ++i) {
+            QCOMPARE(c.regLink(i)->text(), u"."_s);
+            QVERIFY(!c.regLink(i)->isHidden());
+        }
+        // Start-up goes on: the tray icon and the caption still come.
+        QVERIFY(h.window->state().curTarelMsgTips != nullptr);
+        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+    }
+
+    void linkList_edgeForms_data()
+    {
+        QTest::addColumn<QString>("pltlist");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("trailing bar") << u"A|B|"_s << QStringList{u"A |"_s, u"B |"_s, u" |"_s} << 3;
+        QStringList thirteen;
+        QStringList twelveCaptions;
+        for (int i = 0; i < 13; ++i) {
+            thirteen << u"N%1"_s.arg(i);
+            if (i < 12)
+                twelveCaptions << u"N%1 |"_s.arg(i);
+        }
+        QTest::newRow("beyond twelve dropped") << thirteen.join(u'|') << twelveCaptions << 12;
+    }
+    void linkList_edgeForms()
+    {
+        QFETCH(QString, pltlist);
+        QFETCH(QStringList, captions);
+        QFETCH(int, shown);
+        ScriptedServer server;
+        server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toStdString() + R"("})"));
+        WindowHarness h(base(server));
+        h.window->startUp();
+        const Controls &c = h.window->controls();
+        for (int i = 0; i < 12; ++i) {
+            QCOMPARE(!c.regLink(i)->isHidden(), i < shown);
+            if (i < shown)
+                QCOMPARE(c.regLink(i)->text(), captions.at(i));
+        }
+    }
+
+    void answerWithoutLists_leavesTheLinksAsLaidOut()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways(R"({"annouce":"x"})"));
+        WindowHarness h(base(server));
+        h.window->startUp();
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(h.window->controls().regLink(i)->text(), u"."_s);
+        QVERIFY(h.window->state().plan_page_url.isEmpty());
+    }
+
+    void laterAnswer_bringsAHiddenLinkBack()
+    {
+        ScriptedServer server;
+        server.setHandler([](const ScriptedServer::Received &, int call) {
+            return ScriptedServer::Answer{200, call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})"};
+        });
+        WindowHarness h(base(server));
+        h.window->startUp();
+        QVERIFY(h.window->controls().regLink(2)->isHidden());
+        h.window->init_var();
+        QVERIFY(!h.window->controls().regLink(2)->isHidden());
+        QCOMPARE(h.window->controls().regLink(2)->text(), u"C |"_s);
+    }
+
+    void notJson_readsAsEmptyValues()
+    {
+        ScriptedServer server;
+        server.setHandler(answerAlways("<html>500 oops</html>"));
+        WindowHarness h(base(server));
+        h.window->startUp();
+        QVERIFY(h.window->state().plan_page_url.isEmpty());
+        QVERIFY(!h.window->state().online_url.isEmpty());
+        QCOMPARE(h.window->controls().regLink(0)->text(), u"."_s);
+        QCOMPARE(h.window->controls().tipsLabel(4)->text(), QString());
+    }
+};
+
+QTEST_MAIN(SoftwareInfoTest)
+#include "tst_softwareinfo.moc"

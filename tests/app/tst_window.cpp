@@ -1,0 +1,266 @@
+// The window as it is created, its panels and links, and how it closes.
+#include "clickablelabel.h"
+#include "linkspanels.h"
+#include "windowharness.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// A port nothing listens on: requests fail at once, so start-up runs without a service.
+const QString kNoService = u"http://127.0.0.1:9/"_s;
+
+QColor textColour(const QWidget *w)
+{
+    return w->palette().color(QPalette::WindowText);
+}
+} // namespace
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void freshWindow_showsStartNoticeAndNoBrowser()
+    {
+        WindowHarness h(kNoService);
+        h.window->show();
+        const Controls &c = h.window->controls();
+        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
+        QVERIFY(c.tipsLabel(0)->isVisible());
+        QCOMPARE(c.tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QVERIFY(!c.zq_main_web->isVisible());
+        for (int hidden : {5, 6, 7})
+            QVERIFY2(!c.tipsLabel(hidden)->isVisible(), qPrintable(QString::number(hidden)));
+        for (int shown : {1, 2, 4, 9})
+            QVERIFY(c.tipsLabel(shown)->isVisible());
+        QVERIFY(!c.frame_login->isVisible());
+        QVERIFY(!c.frame_reg->isVisible());
+        QVERIFY(!c.outplan->isVisible());
+        QCOMPARE(h.window->size(), QSize(1015, 610));
+    }
+
+    void controlArrays_haveExactlyTheListedIndices()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        QCOMPARE(c.tips_label.keys(), (QList<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 24, 25, 26, 27, 28, 29, 30, 44}));
+        QCOMPARE(c.tipsLabel(3), nullptr);
+        QCOMPARE(c.regLink(12), nullptr);
+        for (int i = 0; i < 12; ++i) {
+            QCOMPARE(c.regLink(i)->text(), u"."_s);
+            QCOMPARE(c.regLink(i)->geometry(), QRect((2400 + 720 * i) / 15, 16, 49, 25));
+            QCOMPARE(c.regLink(i)->parentWidget(), c.regLinkPanel);
+        }
+    }
+
+    void geometryAndLooks_followTheTable()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        QCOMPARE(c.frame_login->geometry(), QRect(560, 544, 449, 64));
+        QCOMPARE(c.frame_reg->geometry(), QRect(824, 384, 185, 225));
+        QCOMPARE(c.login_user->parentWidget(), c.frame_login);
+        QCOMPARE(c.reg_pt->parentWidget(), c.frame_reg);
+        QCOMPARE(c.regLinkPanelOC->geometry(), QRect(384, 3, 17, 26));
+        QCOMPARE(c.regLinkPanelOC->toolTip(), u"展开/关闭平台开户链接"_s);
+        QCOMPARE(c.vip_gotoreg->toolTip(), u"去注册！"_s);
+        QCOMPARE(c.reg_email->text(), u"@"_s);
+        QCOMPARE(textColour(c.tipsLabel(1)), QColor(0xC0, 0x00, 0x00));
+        QCOMPARE(textColour(c.tipsLabel(5)), QColor(0xD0, 0x00, 0x00));
+        QVERIFY(c.tipsLabel(1)->font().underline());
+        QCOMPARE(c.tipsLabel(0)->font().pointSizeF(), 12.0);
+        QVERIFY(c.tipsLabel(0)->font().families().contains(u"SimSun"_s));
+        QCOMPARE(c.tipsLabel(1)->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(c.vip_login->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(c.tipsLabel(4)->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(c.tipsLabel(2)->alignment() & Qt::AlignRight);
+        QVERIFY(c.tipsLabel(0)->alignment() & Qt::AlignHCenter);
+        QCOMPARE(c.regLink(0)->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
+        QVERIFY(!c.reg_pt->isEditable());
+        QVERIFY(c.delay_timer->interval() == 0 && !c.delay_timer->isActive());
+        QVERIFY(c.count_down->isActive());
+        QCOMPARE(c.count_down->interval(), 1000);
+    }
+
+    void passwordBoxes_maskOnlyTheLoginPassword()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        QCOMPARE(c.login_pass->echoMode(), QLineEdit::Password);
+        QCOMPARE(c.reg_pass->echoMode(), QLineEdit::Normal);
+        QTest::keyClicks(c.reg_pass, u"abc"_s);
+        QCOMPARE(c.reg_pass->displayText(), u"abc"_s);
+        QTest::keyClicks(c.login_pass, u"abc"_s);
+        QCOMPARE(c.login_pass->text(), u"abc"_s);
+        QVERIFY(!c.login_pass->displayText().contains(u"abc"_s));
+    }
+
+    void registrationBox_tabOrderRunsTopToBottom()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        const QList<QWidget *> expected = {c.reg_user, c.reg_pass, c.reg_email, c.reg_pt, c.user_shishicaiattachid,
+                                           c.vip_reg, c.vip_reg_undo};
+        for (int i = 0; i + 1 < expected.size(); ++i) {
+            QWidget *next = expected[i]->nextInFocusChain();
+            // Labels in between take no focus; the next focusable control must be the expected one.
+            while (next && next->focusPolicy() == Qt::NoFocus)
+                next = next->nextInFocusChain();
+            QCOMPARE(next, expected[i + 1]);
+        }
+    }
+
+    void linkPanel_togglesBetweenItsTwoWidths()
+    {
+        WindowHarness h(kNoService);
+        h.window->show();
+        const Controls &c = h.window->controls();
+        QCOMPARE(c.regLinkPanel->width(), 404);
+        // Closed: links from index 6 on lie beyond the panel's right edge.
+        for (int i = 6; i < 12; ++i)
+            QVERIFY(c.regLink(i)->x() >= c.regLinkPanel->width());
+        QVERIFY(c.regLink(5)->x() < c.regLinkPanel->width());
+
+        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
+        QCOMPARE(c.regLinkPanel->width(), 995);
+        QCOMPARE(c.regLinkPanelOC->x(), 968);
+        for (int i = 0; i < 12; ++i)
+            QVERIFY(c.regLink(i)->geometry().right() < c.regLinkPanel->width());
+
+        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
+        QCOMPARE(c.regLinkPanel->width(), 401); // 6015 twips, not the layout's 6060
+        QCOMPARE(c.regLinkPanelOC->x(), 384);
+    }
+
+    void selfServiceLink_opensThePanelAndTurnsTheHeadingRed()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
+        h.window->linksPanels().reg_pabble_regplt_Click();
+        QCOMPARE(c.regLinkPanel->width(), 995);
+        QCOMPARE(textColour(c.tipsLabel(8)), QColor(0xFF, 0, 0));
+        // Already open: it stays open.
+        h.window->linksPanels().reg_pabble_regplt_Click();
+        QCOMPARE(c.regLinkPanel->width(), 995);
+        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
+        QCOMPARE(c.regLinkPanel->width(), 401);
+        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
+    }
+
+    void noticeLabels_switchBoxesAndOthersDoNothing()
+    {
+        WindowHarness h(kNoService);
+        h.window->show();
+        const Controls &c = h.window->controls();
+        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QVERIFY(c.frame_reg->isVisible() && !c.frame_login->isVisible());
+        QTest::mouseClick(c.tipsLabel(1), Qt::LeftButton);
+        QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
+        for (int index : {0, 4, 8, 6}) {
+            QTest::mouseClick(c.tipsLabel(index), Qt::LeftButton);
+            QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
+            QVERIFY(h.page->scripts.isEmpty());
+        }
+        QTest::mouseClick(c.vip_gotoreg, Qt::LeftButton);
+        QVERIFY(c.frame_reg->isVisible() && !c.frame_login->isVisible());
+        QTest::mouseClick(c.vip_reg_undo, Qt::LeftButton);
+        QVERIFY(!c.frame_reg->isVisible() && !c.frame_login->isVisible());
+        h.window->linksPanels().tipsAction(1);
+        QTest::mouseClick(c.vip_closelogin, Qt::LeftButton);
+        QVERIFY(!c.frame_reg->isVisible() && !c.frame_login->isVisible());
+    }
+
+    void startUp_setsCaptionTrayAndTimers()
+    {
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+        QVERIFY(h.window->controls().delay_timer->isActive());
+        QCOMPARE(h.window->controls().delay_timer->interval(), 2000);
+        QCOMPARE(h.window->state().web_ctl, h.page);
+        QCOMPARE(h.window->state().cfg_path, h.cfgPath());
+        QCOMPARE(h.window->state().machine_hash.size(), 32);
+
+        // The icon is added bare, then given its picture, then the caption of that moment:
+        // the layout's caption, without the version.
+        const QList<TraySend> &sent = *h.traySends;
+        QCOMPARE(sent.size(), 3);
+        QCOMPARE(sent[0].message, NIM_ADD);
+        QCOMPARE(sent[0].record.uFlags, 0x13u);
+        QVERIFY(sent[0].record.szTip.isEmpty());
+        QCOMPARE(sent[1].message, NIM_MODIFY);
+        QCOMPARE(sent[1].record.uFlags, NIF_ICON);
+        QVERIFY(!sent[1].record.hIcon.isNull());
+        QCOMPARE(sent[2].record.uFlags, NIF_TIP);
+        QCOMPARE(sent[2].record.szTip, u"栖木分分彩智能做号计划软件"_s);
+    }
+
+    void msgTips_beforeTheTrayShowsNothing_afterShowsABalloon()
+    {
+        WindowHarness h(kNoService);
+        h.window->msgTips(u"早"_s);
+        QVERIFY(h.traySends->isEmpty());
+        h.window->tray_switch(true);
+        h.window->msgTips(u"号码已复制"_s);
+        const TraySend &balloon = h.traySends->last();
+        QCOMPARE(balloon.record.uFlags, 0x17u);
+        QCOMPARE(balloon.record.szInfo, u"号码已复制"_s);
+        QCOMPARE(balloon.record.szInfoTitle, u"栖木提示"_s);
+        QCOMPARE(balloon.record.dwInfoFlags, 1u);
+        QCOMPARE(balloon.record.uTimeout, 2000u);
+    }
+
+    void userClose_cancelKeepsEverything()
+    {
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        h.window->show();
+        const int sendsBefore = h.traySends->size();
+        h.window->dialogs().setScriptedAnswer(false);
+        QVERIFY(!h.window->closeRequested(true));
+        QCOMPARE(h.window->dialogs().shown().last().text, u"确认退出?"_s);
+        QCOMPARE(h.window->dialogs().shown().last().title, u"栖木分分彩智能做号计划软件 - 关闭提示"_s);
+        QVERIFY(h.window->dialogs().shown().last().withCancel);
+        QVERIFY(h.window->isVisible());
+        QVERIFY(h.window->state().curTarelMsgTips != nullptr);
+        QCOMPARE(h.traySends->size(), sendsBefore);
+        QVERIFY(h.window->controls().count_down->isActive());
+        QVERIFY(h.exits.isEmpty());
+    }
+
+    void userClose_okUnloadsAndRemovesTheIcon()
+    {
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        h.window->dialogs().setScriptedAnswer(true);
+        QVERIFY(h.window->closeRequested(true));
+        QCOMPARE(h.exits, QList<int>{0});
+        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QCOMPARE(h.window->state().curTarelMsgTips, nullptr);
+        QVERIFY(!h.window->controls().count_down->isActive());
+    }
+
+    void programClose_asksNothing()
+    {
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        h.window->show();
+        h.window->dialogs().clearShown();
+        h.window->closeByProgram();
+        QVERIFY(h.window->dialogs().shown().isEmpty());
+        QCOMPARE(h.exits, QList<int>{0});
+        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QVERIFY(!h.window->isVisible());
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"

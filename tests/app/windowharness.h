@@ -1,0 +1,121 @@
+#pragma once
+
+#include "planpage.h"
+#include "traybackend.h"
+#include "trayrecord.h"
+#include "zq.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+// Stands in for the browser: the test sets the page's globals and reads what was navigated
+// and run. Reads answer on the event loop, as the real engine does.
+class FakePlanPage final : public tarel_tools::PlanPage
+{
+public:
+    explicit FakePlanPage(QWidget *parent) : m_widget(new QWidget(parent)) {}
+
+    QWidget *widget() override { return m_widget; }
+    void navigate(const QString &url) override { navigations.append(url); }
+    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) override
+    {
+        ++reads;
+        QStringList values;
+        for (const QString &name : names)
+            values.append(globals.value(name));
+        QPointer<QObject> guard = context;
+        QTimer::singleShot(0, this, [guard, values, done] {
+            if (guard)
+                done(values);
+        });
+    }
+    void runScript(const QString &script) override { scripts.append(script); }
+
+    QMap<QString, QString> globals;
+    QStringList navigations;
+    QStringList scripts;
+    int reads = 0;
+
+private:
+    QWidget *m_widget;
+};
+
+// Keeps every record the notifier sends, for the test to read after the window is gone too.
+struct TraySend
+{
+    int message;
+    TrayRecord record;
+};
+
+class RecordingTrayBackend final : public TrayBackend
+{
+public:
+    explicit RecordingTrayBackend(std::shared_ptr<QList<TraySend>> log) : m_log(std::move(log)) {}
+    void send(int message, const TrayRecord &record) override { m_log->append({message, record}); }
+
+private:
+    std::shared_ptr<QList<TraySend>> m_log;
+};
+
+// A window with its own program folder, recording tray, fake page and recorded exits.
+class WindowHarness final
+{
+    // First, so that it outlives the window.
+    QTemporaryDir m_dir;
+
+public:
+    explicit WindowHarness(const QString &serviceBase, const QString &timeSource = QString(),
+                           const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("cfg"));
+        if (!cfgIni.isNull()) {
+            QFile file(cfgPath());
+            if (file.open(QIODevice::WriteOnly))
+                file.write(cfgIni);
+        }
+        AppConfig config;
+        config.serviceBase = serviceBase;
+        config.timeSourceUrl = timeSource;
+        config.regSite = serviceBase;
+        config.downloadSite = serviceBase;
+        config.programDir = m_dir.path();
+
+        zq::Seams seams;
+        auto log = traySends;
+        seams.trayBackend = [log] { return std::make_unique<RecordingTrayBackend>(log); };
+        seams.planPage = [this](QWidget *parent) {
+            auto page = std::make_unique<FakePlanPage>(parent);
+            this->page = page.get();
+            return page;
+        };
+        seams.endProgram = [this](int code) { exits.append(code); };
+        window = std::make_unique<zq>(config, seams);
+        window->dialogs().setScriptedAnswer(true);
+    }
+
+    QString cfgPath() const { return m_dir.path() + QStringLiteral("/cfg/cfg.ini"); }
+    QByteArray cfgBytes() const
+    {
+        QFile file(cfgPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        for (const Dialogs::Shown &box : window->dialogs().shown())
+            texts.append(box.text);
+        return texts;
+    }
+
+    std::shared_ptr<QList<TraySend>> traySends = std::make_shared<QList<TraySend>>();
+    FakePlanPage *page = nullptr;
+    QList<int> exits;
+    std::unique_ptr<zq> window;
+};
