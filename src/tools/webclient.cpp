@@ -29,7 +29,8 @@ namespace tarel_tools {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcHttp, "zq.http")
+// Quiet unless asked for: QT_LOGGING_RULES="zq.http.debug=true".
+Q_LOGGING_CATEGORY(lcHttp, "zq.http", QtInfoMsg)
 
 bool isWebUrl(const QUrl &url)
 {
@@ -77,8 +78,8 @@ QString decodeBody(const QByteArray &body, const QByteArray &contentType)
     const QByteArray charset = charsetOf(contentType);
     // Qt's own converters know no GBK; the code page layer does, and GB2312 is a subset of it.
     // GB18030's four-byte sequences are beyond code page 936 and come out as U+FFFD.
-    if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936"
-        || charset == "x-gbk" || charset == "windows-936")
+    if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936" || charset == "x-gbk" ||
+        charset == "windows-936")
         return fromAnsi(body);
     if (!charset.isEmpty()) {
         const std::optional<QStringConverter::Encoding> encoding =
@@ -222,6 +223,10 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     }
 
     QNetworkRequest request(url);
+    // Answers come uncompressed. Qt 6.4's brotli decoding was seen to stop at 4 MiB without
+    // an error, which would pass a cut-off answer for a whole one; the service's answers are
+    // short texts, so compression gains nothing worth that risk.
+    request.setRawHeader("Accept-Encoding", "identity");
     if (method == Method::Post) {
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
     } else if (method == Method::Headers) {
@@ -309,6 +314,9 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     if (!finished)
         reply->abort();
 
+    // In case the whole of a large answer arrived in one piece before any size signal ran.
+    if (finished && method != Method::Headers && reply->bytesAvailable() > MaxBodyBytes)
+        oversize = true;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (finished && !oversize && status.isValid() && isStatusError(reply->error())) {
         result.end = Exchange::End::Answered;
@@ -330,10 +338,9 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
         outcome = "deadline passed";
     else if (result.end != Exchange::End::Answered)
         outcome = "no answer";
-    qCDebug(lcHttp).noquote() << methodName(post) << loggable(url) << outcome << "status" << result.status
-                              << "bytes" << result.body.size() << "after" << clock.elapsed() << "ms"
-                              << (finished && result.end != Exchange::End::Answered ? reply->errorString()
-                                                                                    : QString());
+    qCDebug(lcHttp).noquote() << methodName(post) << loggable(url) << outcome << "status" << result.status << "bytes"
+                              << result.body.size() << "after" << clock.elapsed() << "ms"
+                              << (finished && result.end != Exchange::End::Answered ? reply->errorString() : QString());
     delete reply.data();
     return result;
 }
