@@ -1,0 +1,393 @@
+// The account session against the stand-in service: login, registration, the clock and
+// the online report, and the mirror of the plan page.
+#include "clickablelabel.h"
+#include "devservice.h"
+#include "jsontext.h"
+#include "linkspanels.h"
+#include "platformlist.h"
+#include "registrationflow.h"
+#include "sessionclock.h"
+#include "webclient.h"
+#include "windowharness.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QList<QJsonObject> requestsFor(const DevService &service, const QString &action)
+{
+    QList<QJsonObject> found;
+    for (const QJsonObject &entry : service.log()) {
+        if (entry.value(u"query"_s).toString().startsWith(u"a="_s + action + u'&'))
+            found.append(entry);
+    }
+    return found;
+}
+
+int softinfoRequests(const DevService &service)
+{
+    int count = 0;
+    for (const QJsonObject &entry : service.log())
+        count += entry.value(u"path"_s).toString().endsWith(u"caieventhandle.php"_s) ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class SessionTest : public QObject
+{
+    Q_OBJECT
+
+    DevService m_service;
+
+    std::unique_ptr<WindowHarness> startedWindow(const QByteArray &cfg = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
+    {
+        auto h = std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl(), cfg);
+        h->window->startUp();
+        return h;
+    }
+
+    void login(WindowHarness &h, const QString &account, const QString &password)
+    {
+        const Controls &c = h.window->controls();
+        h.window->linksPanels().tipsAction(1);
+        c.login_user->setText(account);
+        c.login_pass->setText(password);
+        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_service.start()); }
+    void init() { QVERIFY(m_service.clear()); }
+
+    void login_savesTypedTextsAndSwitchesToTheSignedInLayout()
+    {
+        auto h = startedWindow();
+        h->window->show();
+        login(*h, u" demo  "_s, u" demo123 "_s);
+        const Controls &c = h->window->controls();
+
+        QCOMPARE(h->window->state().cur_account, u"demo"_s);
+        QCOMPARE(h->window->state().cur_password, u"demo123"_s);
+        QVERIFY(h->shownTexts().isEmpty());
+        QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
+        const QByteArray cfg = h->cfgBytes();
+        QVERIFY(cfg.contains("[vip_user_info]\r\nlogin_user= demo  \r\nlogin_pass= demo123 \r\n"));
+        QVERIFY(cfg.startsWith("[daili]\r\ncode=zq_softinfo\r\n"));
+        QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
+        QVERIFY(!c.frame_login->isVisible());
+        QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
+        QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+        QVERIFY(c.outplan->isVisible());
+        QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+
+        const QList<QJsonObject> sent = requestsFor(m_service, u"login_2016"_s);
+        QCOMPARE(sent.size(), 1);
+        // Qt writes "|" as %7C on the wire; the value the service reads is the same.
+        const QString decoded = QUrl::fromPercentEncoding(sent[0].value(u"query"_s).toString().toLatin1());
+        QVERIFY(decoded.endsWith(u"&code=zq_softinfo&ver=v1.7|(20180330)|"_s));
+        QVERIFY(sent[0].value(u"query"_s).toString().contains(u"&hash="_s + h->window->state().machine_hash));
+    }
+
+    void login_answers_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ok without bar") << u"text"_s << u"ok"_s << u"ok"_s;
+        QTest::newRow("capital OK") << u"text"_s << u"OK|x"_s << u"OK|x"_s;
+        QTest::newRow("line break") << u"text"_s << u"密码错误[br]请重试"_s << u"密码错误\r\n请重试"_s;
+        QTest::newRow("null") << u"text"_s << u" null "_s << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+        QTest::newRow("empty") << u"empty"_s << QString() << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+    }
+    void login_answers()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, body);
+        QFETCH(QString, shown);
+        auto h = startedWindow();
+        QVERIFY(m_service.setFault(u"login"_s, mode, body));
+        const QByteArray cfgBefore = h->cfgBytes();
+        login(*h, u"demo"_s, u"demo123"_s);
+        QCOMPARE(h->shownTexts(), QStringList{shown});
+        // A refused login keeps the attempt, saves nothing and leaves the box open.
+        QCOMPARE(h->window->state().cur_account, u"demo"_s);
+        QCOMPARE(h->cfgBytes(), cfgBefore);
+        QVERIFY(h->window->controls().frame_login->isVisibleTo(h->window.get()));
+        QVERIFY(h->window->controls().vip_login->isEnabled());
+    }
+
+    void login_okAnywhereWithABarSucceeds()
+    {
+        auto h = startedWindow();
+        QVERIFY(m_service.setFault(u"login"_s, u"text"_s, u"welcome|book"_s));
+        login(*h, u"demo"_s, u"demo123"_s);
+        QVERIFY(h->window->windowTitle().endsWith(u"- demo"_s));
+    }
+
+    void login_blankAccountSendsNothing()
+    {
+        auto h = startedWindow();
+        login(*h, u"   "_s, u"x"_s);
+        QCOMPARE(h->shownTexts(), QStringList{u"请输入用户名和密码以登陆软件"_s});
+        QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
+        QVERIFY(h->window->state().cur_account.isEmpty());
+    }
+
+    void typedValues_cannotBreakOutOfTheirPlaceInTheUrl()
+    {
+        auto h = startedWindow();
+        const QString account = u"a&b=c#d 用户"_s;
+        login(*h, account, u"p&w=1"_s);
+        const QString query = requestsFor(m_service, u"login_2016"_s).value(0).value(u"query"_s).toString();
+        QVERIFY(query.startsWith(u"a=login_2016&u="_s + tarel_tools::urlEncode(account) + u"&p=p%26w%3D1&hash="_s));
+
+        // Registered whole: the service keeps the account exactly as typed.
+        const Controls &c = h->window->controls();
+        h->window->linksPanels().tipsAction(2);
+        c.reg_user->setText(account);
+        c.reg_pass->setText(u"pw"_s);
+        c.reg_email->setText(u"a@b.c"_s);
+        c.user_shishicaiattachid->setText(u"u#1"_s);
+        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        bool found = false;
+        for (const QJsonValue &entry : m_service.accounts())
+            found = found || entry.toObject().value(u"account"_s).toString() == account;
+        QVERIFY2(found, "the service did not keep the account whole");
+        QCOMPARE(c.login_user->text(), account);
+    }
+
+    void registration_fillsTheLoginBoxAndTheNewAccountCanSignIn()
+    {
+        auto h = startedWindow();
+        h->window->show();
+        const Controls &c = h->window->controls();
+        QVERIFY(c.reg_pt->count() >= 2);
+        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QVERIFY(c.frame_reg->isVisible());
+        QTest::keyClicks(c.reg_user, u" newbie "_s);
+        QTest::keyClicks(c.reg_pass, u"s3cret"_s);
+        QTest::keyClicks(c.reg_email, u"me@example.com"_s); // after the "@" already there
+        QTest::keyClicks(c.user_shishicaiattachid, u"plat01"_s);
+        c.reg_pt->setCurrentIndex(0);
+        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+
+        QVERIFY2(h->shownTexts().isEmpty(), qPrintable(h->shownTexts().join(u'/')));
+        QCOMPARE(c.login_user->text(), u"newbie"_s);
+        QCOMPARE(c.login_pass->text(), u"s3cret"_s);
+        QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
+        QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+        // Nothing is saved and nobody signs in until the user presses the login button.
+        QVERIFY(!h->cfgBytes().contains("newbie"));
+        QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
+
+        const QString query = requestsFor(m_service, u"reg"_s).value(0).value(u"query"_s).toString();
+        const QString platform = c.reg_pt->itemText(0);
+        const QString value = h->window->regPlatforms().getPlatformValue(platform);
+        QVERIFY(query.contains(u"&pt="_s + tarel_tools::urlEncode(value) + u"&s=plat01&"_s));
+        QVERIFY(query.contains(u"&mac="_s + h->window->state().machine_mac + u"&hash="_s));
+        // QUrl writes the unreserved "." as itself rather than %2E; the value read is the same.
+        QVERIFY2(query.endsWith(u"&e=%40me%40example.com"_s), qPrintable(query));
+
+        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+        QVERIFY(h->window->windowTitle().endsWith(u"- newbie"_s));
+    }
+
+    void registration_failures_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("null") << u"text"_s << u"null"_s << u"注册失败，可能是网络问题，请重试！"_s;
+        QTest::newRow("empty") << u"empty"_s << QString() << u"注册失败，可能是网络问题，请重试！"_s;
+        QTest::newRow("refusal") << u"text"_s << u"账号已存在[br]请换一个"_s << u"账号已存在\r\n请换一个"_s;
+    }
+    void registration_failures()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, body);
+        QFETCH(QString, shown);
+        auto h = startedWindow();
+        const Controls &c = h->window->controls();
+        h->window->linksPanels().tipsAction(2);
+        c.reg_user->setText(u"u1"_s);
+        c.reg_pass->setText(u"p1"_s);
+        c.user_shishicaiattachid->setText(u"s1"_s);
+        QVERIFY(m_service.setFault(u"reg"_s, mode, body));
+        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        QCOMPARE(h->shownTexts(), QStringList{shown});
+        QVERIFY(c.frame_reg->isVisibleTo(h->window.get()));
+        QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+    }
+
+    void registration_blankFieldSendsNothing()
+    {
+        auto h = startedWindow();
+        const Controls &c = h->window->controls();
+        c.reg_user->setText(u"u1"_s);
+        c.reg_pass->setText(u"  "_s);
+        c.user_shishicaiattachid->setText(u"s1"_s);
+        h->window->registrationFlow().vip_reg_Click();
+        QCOMPARE(h->shownTexts().size(), 1);
+        QVERIFY(h->shownTexts().first().contains(u"注册"_s));
+        QVERIFY(requestsFor(m_service, u"reg"_s).isEmpty());
+        QVERIFY(c.vip_reg->isEnabled());
+    }
+
+    void clock_fromTheDateHeader_reportsOnTheTickThatReachesIt()
+    {
+        auto h = startedWindow();
+        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
+        SessionClock &clock = h->window->sessionClock();
+        clock.delay_timer_Timer();
+        const AppState &s = h->window->state();
+        QCOMPARE(s.clock_text, u"2026-12-08 12:15:37"_s);
+        QCOMPARE(s.next_report_text, u"2026-12-08 12:25:37"_s);
+        QVERIFY(h->window->controls().zq_main_web->isVisibleTo(h->window.get()));
+        QVERIFY(!h->window->controls().tipsLabel(0)->isVisibleTo(h->window.get()));
+        // Anonymous: the plan page opens with empty account and password.
+        QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
+
+        const int softinfoBefore = softinfoRequests(m_service);
+        for (int tick = 1; tick < 600; ++tick)
+            clock.count_down_Timer();
+        QCOMPARE(s.clock_text, u"2026-12-08 12:25:36"_s);
+        QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
+        clock.count_down_Timer();
+        const QList<QJsonObject> reports = requestsFor(m_service, u"online"_s);
+        QCOMPARE(reports.size(), 1);
+        // Before any login the account is empty; the doubled "&&" stays as the service expects.
+        const QString query = reports[0].value(u"query"_s).toString();
+        QVERIFY(query.contains(u"&u=&con="_s + s.machine_hash + u"&mac="_s));
+        QVERIFY(QUrl::fromPercentEncoding(query.toLatin1()).contains(u"&&ver=v1.7|(20180330)|&t="_s));
+        QCOMPARE(query.section(u"&t="_s, 1).size(), 14);
+        // The report asks for the software information again and reads the clock anew.
+        QCOMPARE(softinfoRequests(m_service), softinfoBefore + 1);
+        QCOMPARE(s.clock_text, u"2026-12-08 12:15:37"_s);
+        QVERIFY(h->exits.isEmpty());
+    }
+
+    void report_kickEndsTheProgram_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("kick") << u"kick"_s << true;
+        QTest::newRow("kick inside") << u"you are kicked out"_s << true;
+        QTest::newRow("capitals") << u"KICK"_s << false;
+        QTest::newRow("anything else") << u"online ok"_s << false;
+    }
+    void report_kickEndsTheProgram()
+    {
+        QFETCH(QString, answer);
+        QFETCH(bool, ends);
+        auto h = startedWindow();
+        QVERIFY(m_service.setFault(u"online"_s, u"text"_s, answer));
+        h->window->sessionClock().onlineReport();
+        QCOMPARE(h->exits.size(), ends ? 1 : 0);
+        QCOMPARE(h->shownTexts().contains(u"您已经被踢下线，您的栖木账号在其它软件中重复登录！"_s), ends);
+        QCOMPARE(h->window->state().curTarelMsgTips == nullptr, ends);
+        if (ends)
+            QCOMPARE(h->traySends->last().message, NIM_DELETE);
+    }
+
+    void report_secondLoginElsewhereIsKicked()
+    {
+        auto h = startedWindow();
+        login(*h, u"demo"_s, u"demo123"_s);
+        // The same account signs in from another machine.
+        QNetworkAccessManager nam;
+        QNetworkReply *other = nam.get(QNetworkRequest(QUrl(
+            m_service.baseUrl() + u"spcenter/zqsso.php?a=login_2016&u=demo&p=demo123&hash=OTHER&code=zq_softinfo"_s)));
+        QTRY_VERIFY(other->isFinished());
+        other->deleteLater();
+        h->window->sessionClock().onlineReport();
+        QCOMPARE(h->exits, QList<int>{0});
+    }
+
+    void report_doesNotOverlapWithItself()
+    {
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1500));
+        QVERIFY(m_service.setFault(u"online"_s, u"silent"_s));
+        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
+        SessionClock &clock = h->window->sessionClock();
+        clock.synchroniseClock();
+        h->window->state().next_report_text = h->window->state().clock_text;
+        int ticksDuringWait = 0;
+        // Ticks that come while the report waits find it due again; none may start another.
+        QTimer ticker;
+        ticker.setInterval(100);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (clock.reportRunning()) {
+                ++ticksDuringWait;
+                clock.count_down_Timer();
+            }
+        });
+        ticker.start();
+        clock.count_down_Timer();
+        ticker.stop();
+        QVERIFY(ticksDuringWait >= 3);
+        QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
+    }
+
+    void clock_withoutACompleteAnswerStaysEmpty_unreadableDateUsesLocalTime()
+    {
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
+        h->window->sessionClock().delay_timer_Timer();
+        QVERIFY(h->window->state().clock_text.isEmpty());
+        QVERIFY(h->window->state().next_report_text.isEmpty());
+
+        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 31 Feb 2026 04:15:37 GMT"_s));
+        h->window->sessionClock().synchroniseClock();
+        const QDateTime clock =
+            QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
+        QVERIFY(clock.isValid());
+        QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
+        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().next_report_text, u"yyyy-MM-dd HH:mm:ss"_s)),
+                 600);
+    }
+
+    void countDown_mirrorsThePageIntoOutplan()
+    {
+        auto h = startedWindow();
+        QPlainTextEdit *outplan = h->window->controls().outplan;
+        h->page->globals = {{u"tzIss"_s, u"20261208-042期"_s}, {u"tzNums"_s, u"01 02a,03*04 五\n05"_s}};
+        h->window->sessionClock().count_down_Timer();
+        QTRY_COMPARE(outplan->toPlainText(), u"投注期:20261208-042期\n01 02,03*04 \n05 \n"_s);
+
+        h->page->globals = {{u"tzNums"_s, u"7"_s}};
+        h->window->sessionClock().count_down_Timer();
+        QTRY_COMPARE(outplan->toPlainText(), u"投注期:0001-9999期:\n7 \n"_s);
+
+        h->page->globals.clear();
+        h->window->sessionClock().count_down_Timer();
+        QTRY_COMPARE(outplan->toPlainText(), u"没有发现可以复制的投注号码，请先组号！"_s);
+        // Before the first clock reading a tick only mirrors the page.
+        QVERIFY(h->window->state().clock_text.isEmpty());
+        QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
+    }
+
+    void savedLogin_isRestoredButNotSent()
+    {
+        auto h = startedWindow(QByteArrayLiteral("[vip_user_info]\r\nlogin_user=demo\r\nlogin_pass=demo123\r\n"));
+        QCOMPARE(h->window->controls().login_user->text(), u"demo"_s);
+        QCOMPARE(h->window->controls().login_pass->text(), u"demo123"_s);
+        QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
+    }
+};
+
+QTEST_MAIN(SessionTest)
+#include "tst_session.moc"
