@@ -22,14 +22,13 @@ bool isReadableName(const QString &name)
 {
     static const QRegularExpression identifier(u"^[A-Za-z_$][A-Za-z0-9_$]*$"_s);
     static const QStringList reserved = {
-        u"await"_s,    u"break"_s,     u"case"_s,       u"catch"_s,     u"class"_s,     u"const"_s,
-        u"continue"_s, u"debugger"_s,  u"default"_s,    u"delete"_s,    u"do"_s,        u"else"_s,
-        u"enum"_s,     u"export"_s,    u"extends"_s,    u"false"_s,     u"finally"_s,   u"for"_s,
-        u"function"_s, u"if"_s,        u"implements"_s, u"import"_s,    u"in"_s,        u"instanceof"_s,
-        u"interface"_s, u"let"_s,      u"new"_s,        u"null"_s,      u"package"_s,   u"private"_s,
-        u"protected"_s, u"public"_s,   u"return"_s,     u"static"_s,    u"super"_s,     u"switch"_s,
-        u"this"_s,     u"throw"_s,     u"true"_s,       u"try"_s,       u"typeof"_s,    u"var"_s,
-        u"void"_s,     u"while"_s,     u"with"_s,       u"yield"_s};
+        u"await"_s,    u"break"_s,   u"case"_s,       u"catch"_s,     u"class"_s,    u"const"_s,  u"continue"_s,
+        u"debugger"_s, u"default"_s, u"delete"_s,     u"do"_s,        u"else"_s,     u"enum"_s,   u"export"_s,
+        u"extends"_s,  u"false"_s,   u"finally"_s,    u"for"_s,       u"function"_s, u"if"_s,     u"implements"_s,
+        u"import"_s,   u"in"_s,      u"instanceof"_s, u"interface"_s, u"let"_s,      u"new"_s,    u"null"_s,
+        u"package"_s,  u"private"_s, u"protected"_s,  u"public"_s,    u"return"_s,   u"static"_s, u"super"_s,
+        u"switch"_s,   u"this"_s,    u"throw"_s,      u"true"_s,      u"try"_s,      u"typeof"_s, u"var"_s,
+        u"void"_s,     u"while"_s,   u"with"_s,       u"yield"_s};
     return identifier.match(name).hasMatch() && !reserved.contains(name);
 }
 
@@ -82,8 +81,11 @@ WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWid
 WebEnginePlanPage::~WebEnginePlanPage()
 {
     m_alive.reset();
-    // The holder belongs to the window's widget tree; the engine goes with this object.
+    // The engine goes with this object; the holder stays in the window's widget tree, and
+    // only a holder that no window took is this object's to delete.
     delete m_view;
+    if (m_holder && !m_holder->parent())
+        delete m_holder;
 }
 
 QWidget *WebEnginePlanPage::widget()
