@@ -77,7 +77,7 @@ void applyColours(const ControlDescription &row, QWidget *widget)
 {
     if (row.kind == ControlKind::PushButton && row.backgroundColour) {
         // A coloured button: the style's own face would hide the palette colour on some platforms.
-        widget->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }")
+        widget->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; padding: 0px; }")
                                   .arg(QString::fromLatin1(row.backgroundColour)));
         return;
     }
