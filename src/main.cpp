@@ -3,6 +3,7 @@
 #include "zq.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <csignal>
 
@@ -11,6 +12,8 @@ int main(int argc, char *argv[])
     // The embedded browser shares its GL context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES.
+    QLoggingCategory::setFilterRules(QStringLiteral("zq.*.debug=false"));
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 

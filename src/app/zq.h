@@ -70,6 +70,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void connectControls();
@@ -91,4 +92,5 @@ private:
     std::unique_ptr<LinksPanels> m_links;
     bool m_closingByProgram = false;
     bool m_unloaded = false;
+    bool m_shownOnce = false;
 };
