@@ -395,7 +395,9 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     // A temporary file renamed over the old one: a crash or a full disk leaves the old
     // file whole.
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: Qt 6.4's commit() misses an error of the final buffer flush (a short
+    // write on a full disk) and would rename the torn file over the good one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
         return 0;
     }
@@ -403,7 +405,12 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     // its permissions.
     if (load == Load::Missing)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(out) != out.size() || !file.commit()) {
+    if (file.write(out) != out.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
+        file.cancelWriting();
+        return 0;
+    }
+    if (!file.commit()) {
         qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
         return 0;
     }

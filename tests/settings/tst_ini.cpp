@@ -1,0 +1,479 @@
+#include "ansi.h"
+#include "ini.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray gbk(const QString &text)
+{
+    return tarel_tools::toAnsi(text);
+}
+
+// The shape of the real cfg.ini: comments, blank lines, two sections.
+QByteArray sampleFile(const QByteArray &eol)
+{
+    return "; zq settings" + eol + "[daili]" + eol + "code=A100" + eol + eol + "; saved login" + eol +
+           "[vip_user_info]" + eol + "login_user = bob" + eol + "login_pass=\"secret\"" + eol;
+}
+
+} // namespace
+
+class TestIni final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void read_data();
+    void read();
+    void read_missingFileOrNames_givesEmpty();
+    void read_hiddenFile_givesEmptyButWriteReachesIt();
+    void read_longValue_isCutAt59999Bytes_data();
+    void read_longValue_isCutAt59999Bytes();
+
+    void unusableFile_readsEmptyAndIsNeverWritten_data();
+    void unusableFile_readsEmptyAndIsNeverWritten();
+    void readFromPipe_doesNotBlock();
+
+    void write_roundTrip_data();
+    void write_roundTrip();
+    void write_changesOnlyItsLine_data();
+    void write_changesOnlyItsLine();
+    void write_sameValue_leavesFileAlone();
+    void write_refused_leavesFileUntouched_data();
+    void write_refused_leavesFileUntouched();
+    void write_newFile_hasCrlfAndOwnerOnlyMode();
+    void write_existingFile_keepsItsMode();
+    void write_targetIsDirectory_failsAndLeavesItAlone();
+    void write_missingFolder_fails();
+    void write_diskFull_leavesOldFileWhole();
+
+    void cutAtNul_data();
+    void cutAtNul();
+
+private:
+    QString path(const QString &name = u"cfg.ini"_s) const { return m_dir.filePath(name); }
+    void put(const QByteArray &bytes, const QString &name = u"cfg.ini"_s) const;
+    QByteArray contents(const QString &name = u"cfg.ini"_s) const;
+
+    QTemporaryDir m_dir;
+};
+
+void TestIni::init()
+{
+    QVERIFY(m_dir.isValid());
+    // Each test starts with an empty folder.
+    const QStringList entries =
+        QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        QFileInfo info(path(entry));
+        if (info.isDir() && !info.isSymLink())
+            QVERIFY(QDir(info.filePath()).removeRecursively());
+        else
+            QVERIFY(QFile::remove(info.filePath()));
+    }
+}
+
+void TestIni::put(const QByteArray &bytes, const QString &name) const
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray TestIni::contents(const QString &name) const
+{
+    QFile file(path(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+void TestIni::read_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray crlf = sampleFile("\r\n");
+    QTest::newRow("plain CRLF") << crlf << u"daili"_s << u"code"_s << u"A100"_s;
+    QTest::newRow("plain LF") << sampleFile("\n") << u"daili"_s << u"code"_s << u"A100"_s;
+    QTest::newRow("blanks around the value") << crlf << u"vip_user_info"_s << u"login_user"_s << u"bob"_s;
+    QTest::newRow("double quotes removed") << crlf << u"vip_user_info"_s << u"login_pass"_s << u"secret"_s;
+    QTest::newRow("names in other case") << crlf << u"VIP_User_Info"_s << u"LOGIN_USER"_s << u"bob"_s;
+    QTest::newRow("missing key") << crlf << u"daili"_s << u"login_user"_s << QString();
+    QTest::newRow("missing section") << crlf << u"boot"_s << u"code"_s << QString();
+    QTest::newRow("comment is not a key") << crlf << u"daili"_s << u"; zq settings"_s << QString();
+    QTest::newRow("blanks around names") << QByteArray(" \t[ sec ] \r\n\t key \t=\tv a l \t\r\n") << u"sec"_s
+                                         << u"key"_s << u"v a l"_s;
+    QTest::newRow("single quotes") << QByteArray("[s]\nk='x y'\n") << u"s"_s << u"k"_s << u"x y"_s;
+    QTest::newRow("mismatched quotes kept") << QByteArray("[s]\nk=\"x'\n") << u"s"_s << u"k"_s << u"\"x'"_s;
+    QTest::newRow("lone quote kept") << QByteArray("[s]\nk=\"\n") << u"s"_s << u"k"_s << u"\""_s;
+    QTest::newRow("empty quotes") << QByteArray("[s]\nk=\"\"\n") << u"s"_s << u"k"_s << QString();
+    QTest::newRow("equals inside value") << QByteArray("[s]\nk=a=b\n") << u"s"_s << u"k"_s << u"a=b"_s;
+    QTest::newRow("key without equals") << QByteArray("[s]\nk\n") << u"s"_s << u"k"_s << QString();
+    QTest::newRow("no line end at the end") << QByteArray("[s]\r\nk=v") << u"s"_s << u"k"_s << u"v"_s;
+    QTest::newRow("key before any section") << QByteArray("k=1\n[s]\n") << u"s"_s << u"k"_s << QString();
+    QTest::newRow("key of the next section") << QByteArray("[s]\n[t]\nk=1\n") << u"s"_s << u"k"_s << QString();
+    QTest::newRow("first of two sections wins")
+        << QByteArray("[s]\nk=1\n[s]\nk=2\nx=3\n") << u"s"_s << u"k"_s << u"1"_s;
+    QTest::newRow("later section of same name not read")
+        << QByteArray("[s]\nk=1\n[s]\nk=2\nx=3\n") << u"s"_s << u"x"_s << QString();
+    QTest::newRow("first of two keys wins") << QByteArray("[s]\nk=1\nK=2\n") << u"s"_s << u"k"_s << u"1"_s;
+    QTest::newRow("header without bracket is no section") << QByteArray("[s]\n[t\nk=1\n") << u"s"_s << u"k"_s << u"1"_s;
+    QTest::newRow("empty section means Boot") << QByteArray("[boot]\nk=b\n") << QString() << u"k"_s << u"b"_s;
+    QTest::newRow("utf-8 byte-order mark before first section")
+        << QByteArray("\xEF\xBB\xBF[s]\r\nk=v\r\n") << u"s"_s << u"k"_s << u"v"_s;
+    QTest::newRow("Chinese in GBK") << gbk(u"[用户]\r\n名字=张三丰\r\n"_s) << u"用户"_s << u"名字"_s << u"张三丰"_s;
+    // 塢 is 0x89 0x5D in GBK: its second byte is ']'.
+    QTest::newRow("GBK trail byte that is a bracket") << gbk(u"[A塢]\r\n塢=1\r\n"_s) << u"A塢"_s << u"塢"_s << u"1"_s;
+    QTest::newRow("bare CR inside a line") << QByteArray("[s]\nk=a\rb\n") << u"s"_s << u"k"_s << u"a\rb"_s;
+}
+
+void TestIni::read()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    put(file);
+    QCOMPARE(ini::readIniValue(section, key, path()), expected);
+    QCOMPARE(contents(), file);
+}
+
+void TestIni::read_missingFileOrNames_givesEmpty()
+{
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path()), QString());
+    QVERIFY(!QFileInfo::exists(path()));
+    put(sampleFile("\r\n"));
+    QCOMPARE(ini::readIniValue(u"daili"_s, QString(), path()), QString());
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, QString()), QString());
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, m_dir.path()), QString());
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path()), u"A100"_s);
+}
+
+void TestIni::read_hiddenFile_givesEmptyButWriteReachesIt()
+{
+    // On POSIX a dot-file is the hidden file.
+    const QString hidden = u".cfg.ini"_s;
+    put(sampleFile("\r\n"), hidden);
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path(hidden)), QString());
+    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B200"_s, path(hidden)) != 0);
+    QVERIFY(contents(hidden).contains("code=B200\r\n"));
+}
+
+void TestIni::read_longValue_isCutAt59999Bytes_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("exactly 59999") << QByteArray(59999, 'a') << QByteArray(59999, 'a');
+    QTest::newRow("70000") << QByteArray(70000, 'a') << QByteArray(59999, 'a');
+    // The last character would straddle the limit: it is left out whole.
+    QTest::newRow("double-byte character at the cut")
+        << QByteArray(59998, 'a') + gbk(u"中文"_s) << QByteArray(59998, 'a');
+    QTest::newRow("double-byte character just fits")
+        << QByteArray(59997, 'a') + gbk(u"中文"_s) << QByteArray(59997, 'a') + gbk(u"中"_s);
+}
+
+void TestIni::read_longValue_isCutAt59999Bytes()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, expected);
+    put("[s]\r\nk=" + value + "\r\n");
+    const QString read = ini::readIniValue(u"s"_s, u"k"_s, path());
+    QCOMPARE(gbk(read).size(), expected.size());
+    QCOMPARE(read, tarel_tools::fromAnsi(expected));
+}
+
+void TestIni::unusableFile_readsEmptyAndIsNeverWritten_data()
+{
+    QTest::addColumn<QByteArray>("file");
+
+    QTest::newRow("NUL byte after the value") << QByteArray("[s]\r\nk=v\r\n\0\r\n", 11);
+    QTest::newRow("NUL byte inside the value") << QByteArray("[s]\r\nk=v\0w\r\n", 11);
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 131 + 7) & 0xFF);
+    QTest::newRow("binary") << QByteArray("[s]\nk=v\n") + binary;
+    QTest::newRow("larger than 1 MiB") << QByteArray("[s]\nk=v\n") + QByteArray(1024 * 1024, 'x');
+}
+
+void TestIni::unusableFile_readsEmptyAndIsNeverWritten()
+{
+    QFETCH(QByteArray, file);
+    put(file);
+    QCOMPARE(ini::readIniValue(u"s"_s, u"k"_s, path()), QString());
+    QCOMPARE(ini::writeIniValue(u"s"_s, u"k"_s, u"new"_s, path()), 0);
+    QCOMPARE(contents(), file);
+}
+
+void TestIni::readFromPipe_doesNotBlock()
+{
+#ifdef Q_OS_UNIX
+    // Nobody writes into this pipe: opening it for reading would wait for ever.
+    QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    QCOMPARE(ini::readIniValue(u"s"_s, u"k"_s, path()), QString());
+    QCOMPARE(ini::writeIniValue(u"s"_s, u"k"_s, u"v"_s, path()), 0);
+#else
+    QSKIP("POSIX pipes only");
+#endif
+}
+
+void TestIni::write_roundTrip_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("ascii") << u"vip_user_info"_s << u"login_user"_s << u"abc"_s << u"abc"_s;
+    QTest::newRow("Chinese value") << u"vip_user_info"_s << u"login_user"_s << u"张三丰"_s << u"张三丰"_s;
+    QTest::newRow("Chinese names") << u"用户"_s << u"密码"_s << u"密码Pass123"_s << u"密码Pass123"_s;
+    QTest::newRow("trail byte bracket in section") << u"A塢"_s << u"塢"_s << u"塢]"_s << u"塢]"_s;
+    QTest::newRow("blanks inside") << u"s"_s << u"k"_s << u"a b  c"_s << u"a b  c"_s;
+    QTest::newRow("equals and semicolon") << u"s"_s << u"k"_s << u";x=y"_s << u";x=y"_s;
+    QTest::newRow("blanks around are not kept") << u"s"_s << u"k"_s << u"  v  "_s << u"v"_s;
+    QTest::newRow("outside GBK becomes ?") << u"s"_s << u"k"_s << u"a😀b"_s << u"a?b"_s;
+    QTest::newRow("NUL ends the value") << u"s"_s << u"k"_s << u"ab\0cd"_s << u"ab"_s;
+    QTest::newRow("empty section means Boot") << QString() << u"k"_s << u"v"_s << u"v"_s;
+}
+
+void TestIni::write_roundTrip()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+
+    // Into a new file, an existing file with other content, and over an older value.
+    QVERIFY(ini::writeIniValue(section, key, value, path()) != 0);
+    QCOMPARE(ini::readIniValue(section, key, path()), expected);
+    put(sampleFile("\n"));
+    QVERIFY(ini::writeIniValue(section, key, value, path()) != 0);
+    QCOMPARE(ini::readIniValue(section, key, path()), expected);
+    QVERIFY(ini::writeIniValue(section, key, u"old"_s, path()) != 0);
+    QVERIFY(ini::writeIniValue(section, key, value, path()) != 0);
+    QCOMPARE(ini::readIniValue(section, key, path()), expected);
+    QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path()), u"A100"_s);
+    if (section.isEmpty())
+        QCOMPARE(ini::readIniValue(u"Boot"_s, key, path()), expected);
+}
+
+void TestIni::write_changesOnlyItsLine_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    for (const QByteArray eol : {QByteArray("\r\n"), QByteArray("\n")}) {
+        const char *style = eol.size() == 2 ? "CRLF" : "LF";
+        const QByteArray file = sampleFile(eol);
+        QByteArray expected = file;
+        expected.replace("login_user = bob", "login_user = alice");
+        QTest::addRow("%s: existing key keeps its spacing", style)
+            << file << u"vip_user_info"_s << u"login_user"_s << u"alice"_s << expected;
+
+        expected = file;
+        expected.replace(QByteArray("login_pass=\"secret\""), QByteArray("login_pass=" + gbk(u"张三"_s)));
+        QTest::addRow("%s: quoted value, Chinese replacement", style)
+            << file << u"VIP_USER_INFO"_s << u"Login_Pass"_s << u"张三"_s << expected;
+
+        expected = file;
+        expected.replace(QByteArray("code=A100" + eol), QByteArray("code=A100" + eol + "mode=2" + eol));
+        QTest::addRow("%s: new key after the section's last key", style)
+            << file << u"daili"_s << u"mode"_s << u"2"_s << expected;
+
+        QTest::addRow("%s: new section at the end", style)
+            << file << u"extra"_s << u"k"_s << u"v"_s << file + "[extra]" + eol + "k=v" + eol;
+
+        QByteArray unterminated = file;
+        unterminated.chop(eol.size());
+        QTest::addRow("%s: last line gets its line end first", style)
+            << unterminated << u"extra"_s << u"k"_s << u"v"_s << file + "[extra]" + eol + "k=v" + eol;
+        QTest::addRow("%s: new key after an unterminated last line", style)
+            << unterminated << u"vip_user_info"_s << u"k"_s << u"v"_s << file + "k=v" + eol;
+    }
+    QTest::newRow("mixed line ends stay as they were") << QByteArray("[a]\r\nx=1\n\n[b]\r\ny=2\n") << u"a"_s << u"x"_s
+                                                       << u"9"_s << QByteArray("[a]\r\nx=9\n\n[b]\r\ny=2\n");
+    QTest::newRow("key without equals gets one")
+        << QByteArray("[a]\nflag\n") << u"a"_s << u"flag"_s << u"1"_s << QByteArray("[a]\nflag=1\n");
+    QTest::newRow("new key in empty section")
+        << QByteArray("[a]\n[b]\n") << u"a"_s << u"k"_s << u"v"_s << QByteArray("[a]\nk=v\n[b]\n");
+    QTest::newRow("only the first of two sections")
+        << QByteArray("[a]\nk=1\n[a]\nk=2\n") << u"a"_s << u"k"_s << u"3"_s << QByteArray("[a]\nk=3\n[a]\nk=2\n");
+    QTest::newRow("byte-order mark kept") << QByteArray("\xEF\xBB\xBF[a]\r\nk=1\r\n") << u"a"_s << u"k"_s << u"2"_s
+                                          << QByteArray("\xEF\xBB\xBF[a]\r\nk=2\r\n");
+    QTest::newRow("lines before the first section kept")
+        << QByteArray("k=0\n[a]\nk=1\n") << u"a"_s << u"k"_s << u"2"_s << QByteArray("k=0\n[a]\nk=2\n");
+}
+
+void TestIni::write_changesOnlyItsLine()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    put(before);
+    QVERIFY(ini::writeIniValue(section, key, value, path()) != 0);
+    QCOMPARE(contents(), after);
+    QCOMPARE(ini::readIniValue(section, key, path()), value);
+}
+
+void TestIni::write_sameValue_leavesFileAlone()
+{
+    put(sampleFile("\r\n"));
+    const QDateTime past = QFileInfo(path()).lastModified().addSecs(-3600);
+    {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
+    }
+    QVERIFY(ini::writeIniValue(u"VIP_USER_INFO"_s, u"login_user"_s, u"bob"_s, path()) != 0);
+    QCOMPARE(contents(), sampleFile("\r\n"));
+    QCOMPARE(QFileInfo(path()).lastModified(), past);
+}
+
+void TestIni::write_refused_leavesFileUntouched_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("emptyPath");
+
+    QTest::newRow("empty value") << u"daili"_s << u"code"_s << QString() << false;
+    QTest::newRow("value empty before NUL") << u"daili"_s << u"code"_s << u"\0x"_s << false;
+    QTest::newRow("empty key") << u"daili"_s << QString() << u"v"_s << false;
+    QTest::newRow("blank key") << u"daili"_s << u"  "_s << u"v"_s << false;
+    QTest::newRow("empty path") << u"daili"_s << u"code"_s << u"v"_s << true;
+    QTest::newRow("line break in value") << u"daili"_s << u"code"_s << u"a\r\n[x]"_s << false;
+    QTest::newRow("line break in key") << u"daili"_s << u"a\nb"_s << u"v"_s << false;
+    QTest::newRow("equals in key") << u"daili"_s << u"a=b"_s << u"v"_s << false;
+    QTest::newRow("bracket in section") << u"a]b"_s << u"k"_s << u"v"_s << false;
+    QTest::newRow("key that reads as a section") << u"daili"_s << u"[k]"_s << u"v"_s << false;
+    QTest::newRow("key that reads as a comment") << u"daili"_s << u";k"_s << u"v"_s << false;
+}
+
+void TestIni::write_refused_leavesFileUntouched()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(bool, emptyPath);
+    const QByteArray file = sampleFile("\r\n");
+    put(file);
+    QCOMPARE(ini::writeIniValue(section, key, value, emptyPath ? QString() : path()), 0);
+    QCOMPARE(contents(), file);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"cfg.ini"_s});
+}
+
+void TestIni::write_newFile_hasCrlfAndOwnerOnlyMode()
+{
+    QVERIFY(ini::writeIniValue(u"vip_user_info"_s, u"login_user"_s, u"abc"_s, path()) != 0);
+    QCOMPARE(contents(), QByteArray("[vip_user_info]\r\nlogin_user=abc\r\n"));
+    QVERIFY(ini::writeIniValue(u"vip_user_info"_s, u"login_pass"_s, u"密"_s, path()) != 0);
+    QCOMPARE(contents(), "[vip_user_info]\r\nlogin_user=abc\r\nlogin_pass=" + gbk(u"密"_s) + "\r\n");
+#ifdef Q_OS_UNIX
+    struct stat st;
+    QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0600));
+#endif
+}
+
+void TestIni::write_existingFile_keepsItsMode()
+{
+#ifdef Q_OS_UNIX
+    put(sampleFile("\r\n"));
+    QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                              QFileDevice::ReadOther));
+    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path()) != 0);
+    struct stat st;
+    QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+#else
+    QSKIP("POSIX modes only");
+#endif
+}
+
+void TestIni::write_targetIsDirectory_failsAndLeavesItAlone()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir(u"cfg.ini"_s));
+    put("keep", u"cfg.ini/inside"_s);
+    QCOMPARE(ini::writeIniValue(u"s"_s, u"k"_s, u"v"_s, path()), 0);
+    QVERIFY(QFileInfo(path()).isDir());
+    QCOMPARE(contents(u"cfg.ini/inside"_s), QByteArray("keep"));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"cfg.ini"_s});
+}
+
+void TestIni::write_missingFolder_fails()
+{
+    const QString inMissing = path(u"cfg/cfg.ini"_s);
+    QCOMPARE(ini::writeIniValue(u"s"_s, u"k"_s, u"v"_s, inMissing), 0);
+    QVERIFY(!QFileInfo::exists(path(u"cfg"_s)));
+}
+
+void TestIni::write_diskFull_leavesOldFileWhole()
+{
+#ifdef Q_OS_UNIX
+    // A file-size limit fails the write of the new file part way, as a full disk does,
+    // and holds for root too (a read-only folder would not).
+    const QByteArray file = sampleFile("\r\n");
+    put(file);
+    struct rlimit old;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = rlim_t(file.size() + 16);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = ini::writeIniValue(u"vip_user_info"_s, u"login_user"_s, QString(200, u'x'), path());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(result, 0);
+    QCOMPARE(contents(), file);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"cfg.ini"_s});
+#else
+    QSKIP("POSIX resource limits only");
+#endif
+}
+
+void TestIni::cutAtNul_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("no NUL") << u"abc"_s << u"abc"_s;
+    QTest::newRow("NUL in the middle") << u"ab\0cd"_s << u"ab"_s;
+    QTest::newRow("NUL first") << u"\0abc"_s << QString();
+    QTest::newRow("two NULs") << u"中\0文\0"_s << u"中"_s;
+}
+
+void TestIni::cutAtNul()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(ini::cutAtNul(text), expected);
+}
+
+QTEST_GUILESS_MAIN(TestIni)
+#include "tst_ini.moc"
