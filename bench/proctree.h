@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+
+// What /proc tells about a process and the processes it started (the browser engine's
+// helpers are children and grandchildren of the client). Linux only.
+namespace ProcTree {
+
+struct Sample
+{
+    qint64 pid = 0;
+    QString name;
+    double cpuMs = 0.0; // utime + stime so far
+};
+
+// The process and all its living descendants, the process first.
+QList<qint64> withDescendants(qint64 root);
+
+// The CPU time so far of each of the given processes that still lives, by pid.
+QMap<qint64, Sample> cpu(const QList<qint64> &pids);
+
+// Proportional set size in KiB (smaps_rollup), or the resident set (VmRSS) when that
+// cannot be read; -1 for a process that is gone.
+qint64 pssKiB(qint64 pid);
+qint64 rssKiB(qint64 pid);
+
+QString name(qint64 pid);
+
+} // namespace ProcTree
