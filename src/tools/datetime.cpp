@@ -221,11 +221,13 @@ QString readDateHeader(const QString &allHeaders)
             month == 0 ? std::nullopt
                        : makeDateTime(fullYear(match.captured(3)), month, match.captured(1).toInt(),
                                       match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
-        if (!utc) {
+        // The clock text has a four-digit year; a time source outside that is broken.
+        const std::optional<QDateTime> local = utc ? std::optional(utc->addSecs(8 * 3600)) : std::nullopt;
+        if (!local || local->date().year() < 1000 || local->date().year() > 9999) {
             qCDebug(lcDateTime) << "impossible date in Date header:" << line;
             return {};
         }
-        return formatClock(utc->addSecs(8 * 3600));
+        return formatClock(*local);
     }
     return {};
 }

@@ -27,7 +27,8 @@ QString getTimeStamp(int mode, const QDateTime &now);
 // The network clock from an HTTP response's headers: the Date header's
 // "Tue, 08 Dec 2026 04:15:37 GMT" read and moved to UTC+8, as "2026-12-08 12:15:37".
 // Empty text when there is no Date header, no " GMT" after the date, or the date cannot
-// be read; the caller then falls back to the local time.
+// be read or lands outside the years 1000 to 9999; the caller then falls back to the
+// local time.
 QString readDateHeader(const QString &allHeaders);
 
 // The clock text "yyyy-MM-dd hh:mm:ss" moved by seconds, in the same form; empty text when

@@ -220,6 +220,11 @@ void TestDateTime::readDateHeader_data()
     QTest::newRow("garbage") << u"Date: , GMT"_s << QString();
     QTest::newRow("empty") << QString() << QString();
     QTest::newRow("asctime form") << u"Date: Tue Dec  8 04:15:37 2026"_s << QString();
+    // Found by fuzzing: a year that is not four digits long made a clock text that the
+    // count-down could not read back in its form.
+    QTest::newRow("year 0226") << u"HTTP/OK\r\nConype: \r\nDate: Tue, 08 Dec 0226 04:15:37 GMT\r\n : \n"_s << QString();
+    QTest::newRow("year 10000 after eight hours") << u"Date: Fri, 31 Dec 9999 20:00:00 GMT"_s << QString();
+    QTest::newRow("last readable second") << u"Date: Fri, 31 Dec 9999 15:59:59 GMT"_s << u"9999-12-31 23:59:59"_s;
     QTest::newRow("date header empty") << u"Date:"_s + crlf << QString();
 }
 
