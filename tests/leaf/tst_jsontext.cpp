@@ -61,6 +61,8 @@ void TestJsonText::getJsonValue_data()
     QTest::newRow("trailing dot") << kAnswer << u"obj."_s << QVariant() << none;
     QTest::newRow("blanks and BOM around")
         << u"\uFEFF \r\n {\"a\":\"x\"} \n"_s << u"a"_s << QVariant(u"x"_s) << int(QMetaType::QString);
+    QTest::newRow("repeated name: the last one, as a script reads it")
+        << u"{\"a\":\"first\",\"a\":\"last\"}"_s << u"a"_s << QVariant(u"last"_s) << int(QMetaType::QString);
     QTest::newRow("array answer") << u"[1,2]"_s << u"a"_s << QVariant() << none;
     QTest::newRow("text answer") << u"\"a\""_s << u"a"_s << QVariant() << none;
     QTest::newRow("null answer") << u"null"_s << u"a"_s << QVariant() << none;
