@@ -3,6 +3,7 @@
 #include "ansi.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -289,7 +290,7 @@ Load loadFile(const QString &path, QByteArray *bytes)
     if (!file.open(QIODevice::ReadOnly))
         return Load::Unusable;
     *bytes = file.read(kMaxFileSize + 1);
-    // A NUL byte ends every line for the system functions: such a file is not text.
+    // NUL bytes mean the file is not text; reading values out of it would only be a guess.
     if (bytes->size() > kMaxFileSize || bytes->contains('\0'))
         return Load::Unusable;
     return Load::Ok;
@@ -300,7 +301,8 @@ bool isHiddenOrSystem(const QFileInfo &info)
     if (info.isHidden())
         return true;
 #ifdef Q_OS_WIN
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t *>(info.filePath().utf16()));
+    const DWORD attributes = GetFileAttributesW(
+        reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(info.absoluteFilePath()).utf16()));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
         return true;
 #endif
