@@ -248,6 +248,7 @@ void measureTicks(zq &window, const Options &options)
         std::printf("    warning: %d reads never answered\n", lost);
     std::printf("@@ tick_p50_ms %.4f\n@@ tick_p99_ms %.4f\n@@ tick_max_ms %.4f\n", percentile(wall, 0.5),
                 percentile(wall, 0.99), wall.empty() ? 0.0 : *std::max_element(wall.begin(), wall.end()));
+    std::printf("@@ tick_cpu_p99_ms %.4f\n", percentile(cpu, 0.99));
     std::printf("@@ tick_read_p50_ms %.3f\n@@ tick_read_p99_ms %.3f\n", percentile(answered, 0.5),
                 percentile(answered, 0.99));
     std::printf("@@ tick_outplan_p50_ms %.3f\n", percentile(changed, 0.5));
@@ -298,8 +299,8 @@ void measureIdle(const Options &options)
         std::printf("    note: %d processes ended meanwhile; their time is not counted\n", gone);
     const double total = client + browser;
     const double percent = 100.0 * total / elapsedMs;
-    std::printf("    client %.0f ms + browser processes %.0f ms = %.0f ms CPU over %.1f s: %.2f%% of one core\n", client,
-                browser, total, elapsedMs / 1000.0, percent);
+    std::printf("    client %.0f ms + browser processes %.0f ms = %.0f ms CPU over %.1f s: %.2f%% of one core\n",
+                client, browser, total, elapsedMs / 1000.0, percent);
     std::printf("@@ idle_client_ms %.0f\n@@ idle_browser_ms %.0f\n@@ idle_percent %.3f\n", client, browser, percent);
 
     qint64 clientPss = 0;

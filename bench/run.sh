@@ -64,7 +64,7 @@ met_if() { if [ "$(calc "($1) ? 1 : 0")" = 1 ]; then echo yes; else echo NO; fi;
 say "zq benchmarks, $(date '+%Y-%m-%d %H:%M %Z')"
 say "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), \
 $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) memory, $(uname -sr)"
-say "build: $build"
+say "build: $build; load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 say ""
 
 # --- build and service --------------------------------------------------------------
@@ -266,7 +266,8 @@ figure() { sed -n "s/^@@ $1 //p" "$work/session.log"; }
 tick_p99=$(figure tick_p99_ms)
 idle_pct=$(figure idle_percent)
 if [ -n "$tick_p99" ]; then
-    row "count-down tick, main thread, p99 (p50 $(printf '%.3f' "$(figure tick_p50_ms)") ms)" \
+    row "count-down tick, main thread, p99 wall (p50 $(printf '%.3f' "$(figure tick_p50_ms)") ms; p99 CPU \
+$(printf '%.3f' "$(figure tick_cpu_p99_ms)") ms)" \
         "$(printf '%.3f' "$tick_p99") ms" "< 1 ms" "$(met_if "$tick_p99 < 1")"
     row "tick to its page read answered, p99 (async)" "$(figure tick_read_p99_ms) ms" "report" report
 else
@@ -291,4 +292,4 @@ for r in "${rows[@]}"; do
     [ "$ok" = NO ] && missed=$((missed + 1))
 done
 say ""
-say "$missed goal(s) missed."
+say "$missed goal(s) missed. Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
