@@ -102,7 +102,10 @@ start_service() {
     service_pid=""
     return 1
 }
-if ! start_service 8731; then
+# cpp-httplib binds with SO_REUSEPORT: a second service on a taken port would start and share
+# its connections with the first. So 8731 is used only when nobody listens there.
+port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+if port_taken 8731 || ! start_service 8731; then
     start_service 0 || { say "bench: the stand-in service did not start"; cat "$work/service.log"; exit 1; }
 fi
 port=$(awk '/listening on/ { print $3 }' "$work/service.log")
