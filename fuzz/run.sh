@@ -22,9 +22,9 @@ for target in "${targets[@]}"; do
     artifacts=$build/fuzz-artifacts/$target/
     mkdir -p "$corpus" "$artifacts"
     echo "== $target, ${seconds} s"
-    # New inputs go into the first folder; the checked-in seeds are only read.
+    # New inputs go into the first folder; the starting inputs kept in fuzz/inputs are only read.
     if ! "$build/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" "$root/fuzz/seeds/$target" \
+        -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" "$root/fuzz/inputs/$target" \
         >"$build/fuzz-$target.log" 2>&1; then
         failed+=("$target")
         tail -n 40 "$build/fuzz-$target.log"
