@@ -9,7 +9,7 @@ packages=(
     qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
     libgl-dev
     libcpp-httplib-dev
-    xvfb xauth x11-apps
+    xvfb xauth x11-utils imagemagick xdotool
     fonts-noto-cjk
     curl
     clang libclang-rt-14-dev

@@ -71,8 +71,15 @@ class WindowHarness final
     QTemporaryDir m_dir;
 
 public:
+    enum class Page
+    {
+        Fake, // FakePlanPage: globals set by the test
+        Real, // the real browser engine
+    };
+
     explicit WindowHarness(const QString &serviceBase, const QString &timeSource = QString(),
-                           const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
+                           const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
+                           Page pageKind = Page::Fake)
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("cfg"));
         if (!cfgIni.isNull()) {
@@ -90,11 +97,13 @@ public:
         zq::Seams seams;
         auto log = traySends;
         seams.trayBackend = [log] { return std::make_unique<RecordingTrayBackend>(log); };
-        seams.planPage = [this](QWidget *parent) {
-            auto page = std::make_unique<FakePlanPage>(parent);
-            this->page = page.get();
-            return page;
-        };
+        if (pageKind == Page::Fake) {
+            seams.planPage = [this](QWidget *parent) -> std::unique_ptr<tarel_tools::PlanPage> {
+                auto page = std::make_unique<FakePlanPage>(parent);
+                this->page = page.get();
+                return page;
+            };
+        }
         seams.endProgram = [this](int code) { exits.append(code); };
         window = std::make_unique<zq>(config, seams);
         window->dialogs().setScriptedAnswer(true);
@@ -115,7 +124,7 @@ public:
     }
 
     std::shared_ptr<QList<TraySend>> traySends = std::make_shared<QList<TraySend>>();
-    FakePlanPage *page = nullptr;
+    FakePlanPage *page = nullptr; // null with the real page
     QList<int> exits;
     std::unique_ptr<zq> window;
 };

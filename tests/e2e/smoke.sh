@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Starts the built program under Xvfb against the stand-in service, waits for its window,
+# takes a screenshot, ends it with SIGTERM and checks the exit code and the service's log.
+# usage: smoke.sh <zq> <zq-devservice> <work folder> <service base URL>
+set -u
+zq=$1 dev=$2 work=$3 base=$4
+
+if [ "${5:-}" = "--inside" ]; then
+    "$zq" >"$work/zq.log" 2>&1 &
+    pid=$!
+    shown=""
+    for _ in $(seq 200); do
+        if xwininfo -root -tree 2>/dev/null | grep -q '栖木分分彩智能做号计划软件'; then
+            shown=yes
+            break
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$shown" ]; then
+        echo "smoke: the window did not appear"
+        kill -KILL "$pid" 2>/dev/null
+        exit 1
+    fi
+    sleep 3 # the plan page opens two seconds after start
+    import -window root "$work/screenshot.png"
+    kill -TERM "$pid"
+    wait "$pid"
+    code=$?
+    echo "smoke: exit code $code"
+    exit "$code"
+fi
+
+port=$(printf '%s' "$base" | sed -nE 's#^http://127\.0\.0\.1:([0-9]+)/.*#\1#p')
+if [ -z "$port" ]; then
+    echo "smoke: the program was built for $base, not the local stand-in service; skipped"
+    exit 77
+fi
+mkdir -p "$work"
+rm -f "$work"/*
+
+"$dev" "$port" >"$work/devservice.log" 2>&1 &
+devpid=$!
+trap 'kill "$devpid" 2>/dev/null' EXIT
+for _ in $(seq 100); do
+    grep -q "listening on" "$work/devservice.log" 2>/dev/null && break
+    sleep 0.1
+done
+if ! grep -q "listening on" "$work/devservice.log"; then
+    echo "smoke: the stand-in service did not start on port $port"
+    cat "$work/devservice.log"
+    exit 1
+fi
+
+xvfb-run -a -s "-screen 0 1100x700x24" "$0" "$zq" "$dev" "$work" "$base" --inside
+code=$?
+if [ "$code" -ne 0 ]; then
+    echo "smoke: program failed with $code"; tail -20 "$work/zq.log"
+    exit 1
+fi
+[ -s "$work/screenshot.png" ] || { echo "smoke: no screenshot"; exit 1; }
+log=$(curl -s "http://127.0.0.1:$port/_test/log")
+if ! printf '%s' "$log" | grep -q 'caieventhandle.php'; then
+    echo "smoke: the service saw no software-information request"
+    exit 1
+fi
+echo "smoke: window shown, screenshot at $work/screenshot.png, exit code 0, software information requested"
