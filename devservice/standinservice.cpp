@@ -115,6 +115,15 @@ StandInService::StandInService()
 
 int StandInService::bind(int port)
 {
+    // SO_REUSEADDR only: with cpp-httplib's default SO_REUSEPORT a second service could bind a
+    // port that is already taken and quietly share its connections.
+    m_server.set_socket_options([](auto sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const void *>(&yes), sizeof(yes));
+    });
+    // The head and the body go out in two writes; without this the body waits for the
+    // client's delayed ACK, about 40 ms on every answer of a reused connection.
+    m_server.set_tcp_nodelay(true);
     if (port == 0)
         m_port = m_server.bind_to_any_port("127.0.0.1");
     else
