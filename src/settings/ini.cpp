@@ -51,22 +51,6 @@ QByteArray trimBlanks(const QByteArray &bytes)
     return bytes.mid(begin, end - begin);
 }
 
-// Cuts at most limit bytes without leaving half of a double-byte character behind.
-QByteArray cutBytes(const QByteArray &bytes, qsizetype limit)
-{
-    if (bytes.size() <= limit)
-        return bytes;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
-        const auto byte = static_cast<unsigned char>(bytes.at(pos));
-        const qsizetype width = (byte >= 0x81 && byte <= 0xFE) ? 2 : 1;
-        if (pos + width > limit)
-            break;
-        pos += width;
-    }
-    return bytes.left(pos);
-}
-
 struct Line
 {
     QByteArray content; // without the line end
@@ -342,7 +326,7 @@ QString readIniValue(const QString &section, const QString &key, const QString &
     const auto line = document.findKey(*header, keyName);
     if (!line)
         return {};
-    return cutAtNul(tarel_tools::fromAnsi(cutBytes(document.rawValue(*line), kMaxValueBytes)));
+    return cutAtNul(tarel_tools::fromAnsi(tarel_tools::cutAnsi(document.rawValue(*line), kMaxValueBytes)));
 }
 
 int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath)

@@ -16,4 +16,8 @@ QByteArray toAnsi(const QString &text);
 // for each offending byte, so nothing stops the conversion half way.
 QString fromAnsi(const QByteArray &bytes);
 
+// At most `limit` bytes of code page 936 text, cut before a two-byte character that would
+// not fit whole: half a character shows as garbage wherever the bytes end up.
+QByteArray cutAnsi(const QByteArray &bytes, qsizetype limit);
+
 } // namespace tarel_tools
