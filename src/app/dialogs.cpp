@@ -8,7 +8,7 @@ void Dialogs::information(const QString &text, const QString &title)
 {
     const QString boxTitle = title.isEmpty() ? AppTexts::programTitle() : title;
     m_shown.append({boxTitle, text, false});
-    if (m_scripted)
+    if (m_scripted || m_silenced)
         return;
     QMessageBox box(QMessageBox::NoIcon, boxTitle, text, QMessageBox::Ok, m_parent);
     box.exec();
@@ -19,6 +19,8 @@ bool Dialogs::confirm(const QString &text, const QString &title)
     m_shown.append({title, text, true});
     if (m_scripted)
         return *m_scripted;
+    if (m_silenced)
+        return false;
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok | QMessageBox::Cancel, m_parent);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);

@@ -27,6 +27,9 @@ public:
     // A box with OK and Cancel; true only when the user chose OK.
     bool confirm(const QString &text, const QString &title);
 
+    // The program is ending: a handler still finishing inside a network wait shows no box.
+    void silence() { m_silenced = true; }
+
     // Test switch: from now on no box is shown; each confirm() answers `answer`.
     void setScriptedAnswer(bool answer) { m_scripted = answer; }
     const QList<Shown> &shown() const { return m_shown; }
@@ -35,5 +38,6 @@ public:
 private:
     QPointer<QWidget> m_parent;
     std::optional<bool> m_scripted;
+    bool m_silenced = false;
     QList<Shown> m_shown;
 };

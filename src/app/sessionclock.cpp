@@ -89,8 +89,13 @@ void SessionClock::count_down_Timer()
 
 void SessionClock::mirrorPlanPage()
 {
-    if (!m_state.web_ctl || !m_controls.outplan)
+    if (!m_controls.outplan)
         return;
+    if (!m_state.web_ctl) {
+        // No page to read yet (start-up has not reached the browser): nothing to copy.
+        m_controls.outplan->setPlainText(PlanMirror::noNumbersText());
+        return;
+    }
     if (m_mirrorPending && m_mirrorAskedAt.isValid() && m_mirrorAskedAt.elapsed() < kMirrorAnswerPatienceMs)
         return;
     m_mirrorPending = true;

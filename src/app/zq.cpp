@@ -177,6 +177,7 @@ void zq::showEvent(QShowEvent *event)
 void zq::unload()
 {
     m_unloaded = true;
+    m_dialogs.silence();
     m_controls.count_down->stop();
     m_controls.delay_timer->stop();
     tray_switch(false);

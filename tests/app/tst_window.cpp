@@ -199,6 +199,9 @@ private Q_SLOTS:
         QCOMPARE(sent[1].message, NIM_MODIFY);
         QCOMPARE(sent[1].record.uFlags, NIF_ICON);
         QVERIFY(!sent[1].record.hIcon.isNull());
+        // The program's own icon, with its images from 16 to 256 pixels.
+        const QList<QSize> sizes = sent[1].record.hIcon.availableSizes();
+        QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)));
         QCOMPARE(sent[2].record.uFlags, NIF_TIP);
         QCOMPARE(sent[2].record.szTip, u"栖木分分彩智能做号计划软件"_s);
     }

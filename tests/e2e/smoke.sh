@@ -6,6 +6,8 @@ set -u
 zq=$1 dev=$2 work=$3 base=$4
 
 if [ "${5:-}" = "--inside" ]; then
+    # A real X window, whatever platform the test run chose for the other tests.
+    export QT_QPA_PLATFORM=xcb
     "$zq" >"$work/zq.log" 2>&1 &
     pid=$!
     shown=""
