@@ -41,8 +41,8 @@ function zqPad(n, width) {
 }
 
 // A small deterministic generator, so every viewer of one period sees the same numbers.
-function zqGenerator(seed) {
-  var state = (seed % 2147483646) + 1;
+function zqGenerator(start) {
+  var state = (start % 2147483646) + 1;
   return function () {
     state = (state * 48271) % 2147483647;
     return state;
