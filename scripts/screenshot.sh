@@ -22,13 +22,14 @@ export QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
 client=$!
 window=""
 for _ in $(seq 100); do
-    window=$(xdotool search --name '栖木分分彩智能做号计划软件' 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --onlyvisible --name '栖木分分彩智能做号计划软件' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     sleep 0.1
 done
 [ -n "$window" ] || { echo "no window"; kill "$client"; exit 1; }
-xdotool windowmove "$window" 40 40
 sleep 3 # the plan page opens two seconds after start
+# The browser's GL surface makes Qt create the top-level window anew: look it up again.
+window=$(xdotool search --onlyvisible --name '栖木分分彩智能做号计划软件' | head -n 1)
 
 # Window-relative pixel places of the controls (twips / 15).
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.4; }
