@@ -14,6 +14,8 @@ if ! curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/_test/ping"; then
         sleep 0.1
     done
 fi
+# The browser engine's sandbox refuses to start as root.
+[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 stop_service() { [ -n "$started" ] && kill "$started" 2>/dev/null || true; }
 trap stop_service EXIT
 status=0
