@@ -28,6 +28,9 @@ int main(int argc, char *argv[])
     });
 
     window.startUp();
+    // Stopped by a signal while start-up waited for the service.
+    if (window.unloaded())
+        return 0;
     window.show();
     return app.exec();
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class tarelMsgTips;
-class QWidget;
 
 namespace tarel_tools {
 class PlanPage;

@@ -66,6 +66,21 @@ QWidget *makeWidget(const ControlDescription &row, QWidget *parent, const Layout
     return new QWidget(parent);
 }
 
+// The window's font with every attribute set, so that a control inside a frame keeps it
+// instead of inheriting the frame's own font.
+QFont windowFontFor(const QWidget *window)
+{
+    const QFont base = window->font();
+    QFont font = base;
+    font.setFamilies(base.families().isEmpty() ? QStringList{base.family()} : base.families());
+    font.setPointSizeF(base.pointSizeF());
+    font.setWeight(base.weight());
+    font.setItalic(base.italic());
+    font.setUnderline(base.underline());
+    font.setStyleStrategy(base.styleStrategy());
+    return font;
+}
+
 QColor colourOf(const char *value, const QWidget *widget)
 {
     if (qstrcmp(value, "buttonface") == 0)
@@ -82,6 +97,13 @@ void applyColours(const ControlDescription &row, QWidget *widget)
         return;
     }
     QPalette palette = widget->palette();
+    if (row.kind == ControlKind::Frame) {
+        // A frame's colour is its caption's; its controls keep their own.
+        if (row.textColour)
+            palette.setColor(QPalette::WindowText, colourOf(row.textColour, widget));
+        widget->setPalette(palette);
+        return;
+    }
     const bool editable = row.kind == ControlKind::TextBox || row.kind == ControlKind::PasswordBox ||
                           row.kind == ControlKind::MultiLineTextBox || row.kind == ControlKind::ComboBox;
     if (row.textColour) {
@@ -148,12 +170,16 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
                             twipsToPixels(row.height));
         if (row.font.face != FontFace::Default)
             widget->setFont(fontFor(row.font, window->font()));
+        else if (parent != window)
+            widget->setFont(windowFontFor(window)); // not the frame's font
         applyColours(row, widget);
         if (row.handCursor)
             widget->setCursor(Qt::PointingHandCursor);
         if (row.toolTip)
             widget->setToolTip(QString::fromUtf16(row.toolTip));
-        if (row.tab >= 0)
+        // Only controls that take focus join the chain: Qt skips a link to one that does not,
+        // which would cut the chain in two.
+        if (row.tab >= 0 && widget->focusPolicy() != Qt::NoFocus)
             tabOrder.emplace_back(row.tab, widget);
         widget->setVisible(!row.hidden);
         byName.insert(name, widget);

@@ -48,7 +48,7 @@ QString RegistrationFlow::registrationAddress(const Form &form) const
     // platform value comes from the service and is encoded for the same reason.
     url.replace(QStringLiteral("{ACCOUNT}"), urlEncode(form.account));
     url.replace(QStringLiteral("{PASSWORD}"), urlEncode(form.password));
-    url.replace(QStringLiteral("{REGPTVAL}"), urlEncode(form.platformValue));
+    url.replace(QStringLiteral("{REGPTVAL}"), queryValue(form.platformValue));
     url.replace(QStringLiteral("{SSCATTACH}"), urlEncode(form.platformAccount));
     url.replace(QStringLiteral("{HASH}"), m_state.machine_hash);
     url.replace(QStringLiteral("{EMAIL}"), urlEncode(form.email));

@@ -38,9 +38,9 @@ private:
 } // namespace
 
 SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web,
-                           LoginFlow &login, QString timeSourceUrl, Actions actions, QWidget *window)
+                           LoginFlow &login, QString timeSourceUrl, Actions actions)
     : m_state(state), m_controls(controls), m_dialogs(dialogs), m_web(web), m_login(login),
-      m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions)), m_window(window)
+      m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions))
 {
 }
 
@@ -135,6 +135,9 @@ void SessionClock::onlineReport()
     FlagGuard running(m_reportRunning);
 
     const QString answer = trimSpaces(m_web.getWebContent(onlineAddress()));
+    // The program ended while the report waited: nothing more may be sent.
+    if (m_web.stopped())
+        return;
     if (answer.contains(QStringLiteral("kick"))) {
         m_controls.count_down->stop();
         m_dialogs.information(QStringLiteral("您已经被踢下线，您的栖木账号在其它软件中重复登录！"));

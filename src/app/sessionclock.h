@@ -8,7 +8,6 @@
 
 class Dialogs;
 class LoginFlow;
-class QWidget;
 struct AppState;
 struct Controls;
 
@@ -28,7 +27,7 @@ public:
     };
 
     SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web, LoginFlow &login,
-                 QString timeSourceUrl, Actions actions, QWidget *window);
+                 QString timeSourceUrl, Actions actions);
     Q_DISABLE_COPY_MOVE(SessionClock)
 
     void delay_timer_Timer();
@@ -49,7 +48,6 @@ private:
     LoginFlow &m_login;
     QString m_timeSourceUrl;
     Actions m_actions;
-    QPointer<QWidget> m_window;
     bool m_reportRunning = false;
     // A read of the page globals that has not answered yet; a busy page gets no second one.
     bool m_mirrorPending = false;

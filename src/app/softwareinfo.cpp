@@ -50,6 +50,8 @@ void SoftwareInfo::init_var()
     const QString query = softinfoQuery();
 
     QString answer = m_web.postWebContent(m_state.softinfo_url + query, query);
+    if (m_web.stopped())
+        return;
     if (answer.isEmpty())
         answer = m_web.postWebContent(m_state.softinfo_url + query, query);
     if (answer.isEmpty()) {

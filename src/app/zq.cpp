@@ -25,7 +25,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -55,7 +54,7 @@ zq::zq(AppConfig config, Seams seams)
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, *m_web, this);
     m_clock = std::make_unique<SessionClock>(
         m_state, m_controls, m_dialogs, *m_web, *m_login, m_config.timeSourceUrl,
-        SessionClock::Actions{[this] { init_var(); }, [this] { closeByProgram(); }}, this);
+        SessionClock::Actions{[this] { init_var(); }, [this] { closeByProgram(); }});
     m_registration = std::make_unique<RegistrationFlow>(m_state, m_controls, m_dialogs, *m_web, *m_platforms);
     m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_config.regSite, m_config.downloadSite,
                                             [this](const QString &text) { msgTips(text); }, this);
@@ -67,9 +66,11 @@ zq::zq(AppConfig config, Seams seams)
 
 zq::~zq()
 {
-    // The pieces point into the controls; stop the ticks before anything goes away.
+    // The pieces point into the controls; stop the ticks, and take the tray icon away while
+    // every piece still exists (removing it lets pending events run once).
     m_controls.count_down->stop();
     m_controls.delay_timer->stop();
+    m_tray->tray_switch(false);
 }
 
 void zq::connectControls()
@@ -100,6 +101,9 @@ void zq::startUp()
     m_state.cfg_path = m_config.programDir + QStringLiteral("/cfg/cfg.ini");
     tarel_tools::runRegBat(m_config.programDir);
     init_var();
+    // A stop signal can arrive while init_var waits for the service: start-up ends there.
+    if (m_unloaded)
+        return;
     tray_switch(true);
     init_window();
 }
@@ -117,8 +121,7 @@ void zq::init_window()
     m_controls.delay_timer->start();
     setWindowTitle(m_state.app_title + QStringLiteral("(") + m_state.app_version + QStringLiteral(") "));
     m_state.web_ctl = m_planPage.get();
-    if (auto *page = dynamic_cast<tarel_tools::WebEnginePlanPage *>(m_planPage.get()))
-        page->setSilent(true);
+    m_state.web_ctl->setSilent(true);
 }
 
 void zq::tray_switch(bool on)
@@ -153,8 +156,11 @@ void zq::closeEvent(QCloseEvent *event)
 
 bool zq::closeRequested(bool byUser)
 {
-    if (m_unloaded)
+    if (m_unloaded) {
+        // Asked again: an exit requested before the event loop ran was lost, so ask once more.
+        endProgram();
         return true;
+    }
     if (byUser) {
         const QString title = m_state.app_title.isEmpty() ? AppTexts::programTitle() : m_state.app_title;
         if (!m_dialogs.confirm(QStringLiteral("确认退出?"), title + QStringLiteral(" - 关闭提示")))
@@ -178,9 +184,15 @@ void zq::unload()
 {
     m_unloaded = true;
     m_dialogs.silence();
+    m_web->stop();
     m_controls.count_down->stop();
     m_controls.delay_timer->stop();
     tray_switch(false);
+    endProgram();
+}
+
+void zq::endProgram()
+{
     if (m_seams.endProgram)
         m_seams.endProgram(0);
     else

@@ -75,6 +75,7 @@ protected:
 private:
     void connectControls();
     void unload();
+    void endProgram();
 
     AppConfig m_config;
     Seams m_seams;

@@ -39,6 +39,9 @@ public:
     // Runs a script in the page for its effect; errors stay inside the page.
     virtual void runScript(const QString &script) = 0;
 
+    // Silent: the page may open no dialog and no window of its own.
+    virtual void setSilent(bool silent) { Q_UNUSED(silent) }
+
 Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.
     void loadFinished(bool ok);

@@ -217,6 +217,10 @@ void WebClient::showTips(const QString &text)
 WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QByteArray &body)
 {
     Exchange result;
+    if (m_stopped) {
+        result.end = Exchange::End::Interrupted;
+        return result;
+    }
     if (!QCoreApplication::instance()) {
         qCWarning(lcHttp) << "no application object, request not sent";
         return result;

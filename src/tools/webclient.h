@@ -38,6 +38,10 @@ public:
 
     // How long one call waits for its answer, counted from the moment the request is sent.
     void setDeadline(std::chrono::milliseconds deadline);
+    // The program is ending: from now on every call returns empty text at once and sends
+    // nothing, also from handlers still finishing inside a wait.
+    void stop() { m_stopped = true; }
+    bool stopped() const { return m_stopped; }
     std::chrono::milliseconds deadline() const { return m_deadline; }
 
     // GET. Returns the answer body (any status) or empty text when no whole answer came.
@@ -73,6 +77,7 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     NoticeSink m_noticeSink;
     std::chrono::milliseconds m_deadline = DefaultDeadline;
+    bool m_stopped = false;
 };
 
 } // namespace tarel_tools

@@ -36,7 +36,7 @@ public:
 
     // Script dialogs, certificate errors, file choosers and new windows are dealt with
     // without showing anything; new windows open in the default browser.
-    void setSilent(bool silent);
+    void setSilent(bool silent) override;
     bool isSilent() const { return m_silent; }
 
     // The script that reads `names` in one evaluation, exposed for its own tests.

@@ -341,6 +341,21 @@ private Q_SLOTS:
         QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
     }
 
+    void report_stoppedWhileWaiting_sendsNothingMore()
+    {
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        QVERIFY(m_service.setFault(u"online"_s, u"silent"_s));
+        const int softinfoBefore = softinfoRequests(m_service);
+        QTimer::singleShot(200, h->window.get(), [&h] { h->window->closeByProgram(); });
+        h->window->sessionClock().onlineReport();
+        QCOMPARE(h->exits, QList<int>{0});
+        QCOMPARE(softinfoRequests(m_service), softinfoBefore);
+        for (const QJsonObject &entry : m_service.log())
+            QVERIFY(entry.value(u"path"_s).toString() != u"/"_s); // no time-source reading
+        QVERIFY(h->shownTexts().isEmpty());
+    }
+
     void clock_withoutACompleteAnswerStaysEmpty_unreadableDateUsesLocalTime()
     {
         auto h = startedWindow();

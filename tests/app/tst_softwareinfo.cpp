@@ -193,6 +193,27 @@ private Q_SLOTS:
         QCOMPARE(h.window->controls().regLink(2)->text(), u"C |"_s);
     }
 
+    void stopSignalDuringTheWait_endsStartUpThere()
+    {
+        ScriptedServer server;
+        server.setHandler([](const ScriptedServer::Received &, int) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            return ScriptedServer::Answer{200, std::string()};
+        });
+        WindowHarness h(base(server));
+        QTimer::singleShot(200, h.window.get(), [&h] { h.window->closeByProgram(); });
+        h.window->startUp();
+        QCOMPARE(h.exits, QList<int>{0});
+        // No retry, no tray icon put back, no start timer.
+        QCOMPARE(int(server.received().size()), 1);
+        QVERIFY(h.traySends->isEmpty());
+        QVERIFY(!h.window->controls().delay_timer->isActive());
+        QVERIFY(h.window->state().curTarelMsgTips == nullptr);
+        // A second stop asks the event loop to end once more.
+        h.window->closeByProgram();
+        QCOMPARE(h.exits, (QList<int>{0, 0}));
+    }
+
     void notJson_readsAsEmptyValues()
     {
         ScriptedServer server;

@@ -117,6 +117,40 @@ private Q_SLOTS:
         }
     }
 
+    void controlsWithoutAFont_useTheWindowsNotTheirFrames()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        const qreal windowPoints = h.window->font().pointSizeF();
+        QVERIFY(windowPoints != 7.5);
+        QCOMPARE(c.frame_reg->font().pointSizeF(), 7.5);
+        for (QWidget *w : QList<QWidget *>{c.regLink(0), c.tipsLabel(8), c.regLinkPanelOC, c.vip_login, c.vip_reg,
+                                           c.tipsLabel(27), c.reg_pt})
+            QCOMPARE(w->font().pointSizeF(), windowPoints);
+        // Own fonts stay: 宋体 10.5 and Arial 9.75 inside the login box.
+        QCOMPARE(c.tipsLabel(24)->font().pointSizeF(), 10.5);
+        QCOMPARE(c.login_user->font().pointSizeF(), 9.75);
+        // The registration box's grey is its caption's, not its buttons'.
+        QVERIFY(c.vip_reg->palette().color(QPalette::ButtonText) != QColor(0x40, 0x40, 0x40));
+    }
+
+    void tabOrder_followsTheTableAcrossTheBoxes()
+    {
+        WindowHarness h(kNoService);
+        const Controls &c = h.window->controls();
+        // Tab 2..8 registration box, 18..21 and 28 login box, 31 outplan, 34 panel button.
+        const QList<QWidget *> expected = {c.reg_user,    c.reg_pass,       c.reg_email,   c.reg_pt,
+                                           c.user_shishicaiattachid, c.vip_reg, c.vip_reg_undo,
+                                           c.vip_login,   c.login_user,     c.login_pass,  c.vip_gotoreg,
+                                           c.vip_closelogin, c.outplan,     c.regLinkPanelOC};
+        for (int i = 0; i + 1 < expected.size(); ++i) {
+            QWidget *next = expected[i]->nextInFocusChain();
+            while (next && next->focusPolicy() == Qt::NoFocus)
+                next = next->nextInFocusChain();
+            QVERIFY2(next == expected[i + 1], qPrintable(expected[i]->objectName()));
+        }
+    }
+
     void linkPanel_togglesBetweenItsTwoWidths()
     {
         WindowHarness h(kNoService);
