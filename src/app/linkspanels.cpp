@@ -29,17 +29,14 @@ void LinksPanels::tipsAction(int index)
         m_controls.frame_login->hide();
         m_controls.frame_reg->show();
         break;
+    // The copy links show only after login, long after start-up has given the window its page.
     case 5:
         if (m_state.web_ctl)
             tarel_tools::copyCodes(*m_state.web_ctl, m_window, m_msgTips);
-        else if (m_msgTips)
-            m_msgTips(QStringLiteral("没有发现可以复制的投注号码，请先组号！"));
         break;
     case 7:
         if (m_state.web_ctl)
             tarel_tools::copyPlan(*m_state.web_ctl, m_window, m_msgTips);
-        else if (m_msgTips)
-            m_msgTips(QStringLiteral("没有发现计划方案，请先组号！"));
         break;
     case 9:
         tarel_tools::openUrl(tarel_tools::downloadPageUrl(m_downloadSite));

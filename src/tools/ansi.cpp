@@ -60,7 +60,12 @@ namespace {
 class Iconv final
 {
 public:
-    Iconv(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    // "CP936" where the C library knows it by that name, "GBK" (the same table) otherwise.
+    Iconv(const char *to, const char *from) : m_cd(iconv_open(to, from))
+    {
+        if (!valid())
+            m_cd = iconv_open(qstrcmp(to, "CP936") == 0 ? "GBK" : to, qstrcmp(from, "CP936") == 0 ? "GBK" : from);
+    }
     ~Iconv()
     {
         if (valid())

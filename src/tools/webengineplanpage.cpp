@@ -121,9 +121,15 @@ void WebEnginePlanPage::navigate(const QString &url)
         qCWarning(lcPlanPage) << "not a page address, showing a blank page instead:" << url;
         target = QUrl(u"about:blank"_s);
     }
+    // A move to another fragment of the document already shown stays in that document: the
+    // engine signals neither a start nor an end, so it must not count as loading.
+    const QUrl current = m_page->url();
+    const bool sameDocument = !m_loading && current.isValid() && target != current &&
+                              target.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
     // Reads made between this call and the engine's own start signal would still see the
     // old document, so the loading state starts here.
-    m_loading = true;
+    if (!sameDocument)
+        m_loading = true;
     ++m_generation;
     m_page->load(target);
 }

@@ -187,6 +187,19 @@ private Q_SLOTS:
         QCOMPARE(readNow(*page, {u"tzNums"_s}), QStringList{u"01 02,03*04"_s});
     }
 
+    void fragmentOnlyNavigation_keepsThePageReadable()
+    {
+        WebEnginePlanPage *page = nullptr;
+        QUrl first = m_globalsUrl;
+        first.setFragment(u"acc=a"_s);
+        auto host = openPage(first, &page);
+        QVERIFY(host);
+        QUrl second = m_globalsUrl;
+        second.setFragment(u"acc=b"_s);
+        page->navigate(second.toString());
+        QTRY_COMPARE(readNow(*page, {u"tzNums"_s}), QStringList{u"01 02,03*04"_s});
+    }
+
     void readAnsweredAfterNavigating_givesEmpty()
     {
         WebEnginePlanPage *page = nullptr;
