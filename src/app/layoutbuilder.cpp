@@ -98,9 +98,13 @@ void applyColours(const ControlDescription &row, QWidget *widget)
     }
     QPalette palette = widget->palette();
     if (row.kind == ControlKind::Frame) {
-        // A frame's colour is its caption's; its controls keep their own.
+        // A frame's text colour is its caption's; its controls keep their own.
         if (row.textColour)
             palette.setColor(QPalette::WindowText, colourOf(row.textColour, widget));
+        if (row.backgroundColour) {
+            palette.setColor(QPalette::Window, colourOf(row.backgroundColour, widget));
+            widget->setAutoFillBackground(true);
+        }
         widget->setPalette(palette);
         return;
     }

@@ -83,6 +83,9 @@ private Q_SLOTS:
         QVERIFY(c.tipsLabel(2)->alignment() & Qt::AlignRight);
         QVERIFY(c.tipsLabel(0)->alignment() & Qt::AlignHCenter);
         QCOMPARE(c.regLink(0)->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
+        // The panel paints its own face: the page below it must not show through.
+        QVERIFY(c.regLinkPanel->autoFillBackground());
+        QCOMPARE(c.regLinkPanel->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
         QVERIFY(!c.reg_pt->isEditable());
         QVERIFY(c.delay_timer->interval() == 0 && !c.delay_timer->isActive());
         QVERIFY(c.count_down->isActive());
