@@ -11,7 +11,7 @@ packages=(
     libcpp-httplib-dev
     xvfb xauth x11-utils imagemagick xdotool
     fonts-noto-cjk
-    curl
+    curl librsvg2-bin
     clang libclang-rt-14-dev
 )
 
@@ -30,4 +30,4 @@ fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq >/dev/null
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
