@@ -21,14 +21,14 @@
 // Usage: bench_session --service http://127.0.0.1:PORT/ [--ticks N] [--spacing-ms M] [--idle S]
 // Lines starting with "@@ " carry the figures for bench/run.sh.
 
-#include "appconfig.h"
-#include "appstate.h"
-#include "controls.h"
-#include "loginflow.h"
-#include "planpage.h"
+#include "app/appconfig.h"
+#include "app/appstate.h"
+#include "app/controls.h"
+#include "app/loginflow.h"
+#include "app/sessionclock.h"
+#include "app/zq.h"
+#include "browser/planpage.h"
 #include "proctree.h"
-#include "sessionclock.h"
-#include "zq.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The Date header of the time source and the date texts of formatDate.
 
-#include "datetime.h"
+#include "text/datetime.h"
 
 #include <QByteArray>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // The settings-file reader and writer on arbitrary file contents.
 // Input: "section<TAB>key<LF>" followed by the file's bytes.
 
-#include "ansi.h"
-#include "ini.h"
+#include "settings/ini.h"
+#include "text/ansi.h"
 
 #include <QByteArray>
 #include <QFile>

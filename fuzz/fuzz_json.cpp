@@ -1,6 +1,6 @@
 // JSON answers of the service. Input: "key<LF>" followed by the answer as UTF-8.
 
-#include "jsontext.h"
+#include "text/jsontext.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
 // urlEncode: only letters, digits, "+" and "%XX" come out, and decoding gives back the
 // text's code page 936 bytes.
 
-#include "ansi.h"
-#include "jsontext.h"
+#include "text/ansi.h"
+#include "text/jsontext.h"
 
 #include <QByteArray>
 

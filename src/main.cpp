@@ -1,6 +1,6 @@
-#include "appconfig.h"
-#include "unixsignalwatcher.h"
-#include "zq.h"
+#include "app/appconfig.h"
+#include "app/zq.h"
+#include "desktop/stopsignalwatcher.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -19,8 +19,8 @@ int main(int argc, char *argv[])
 
     zq window(AppConfig::fromBuild());
 
-    UnixSignalWatcher signals_({SIGTERM, SIGINT});
-    QObject::connect(&signals_, &UnixSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
+    StopSignalWatcher signals_({SIGTERM, SIGINT});
+    QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.sessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())

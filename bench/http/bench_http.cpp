@@ -17,7 +17,7 @@
 //
 // Usage: bench_http [--requests N] [--url URL] [--skip-wait]
 
-#include "webclient.h"
+#include "net/webclient.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

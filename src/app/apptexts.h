@@ -11,4 +11,7 @@ inline QString programTitle()
     return QStringLiteral("栖木分分彩智能做号计划软件");
 }
 
+// The heading of the platform link panel, also after the contact text the service sends.
+inline constexpr char16_t linkPanelHeading[] = u"彩票平台开户：";
+
 } // namespace AppTexts

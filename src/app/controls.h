@@ -14,6 +14,23 @@ class QPushButton;
 class QTimer;
 class QWidget;
 
+// The notice labels that do something, by their fixed indices in the layout. The labels of
+// the login and registration boxes (24 to 30, 44) only name their fields.
+namespace TipsLabel {
+constexpr int StartUpNotice = 0;
+constexpr int LoginLink = 1;
+constexpr int RegistrationLink = 2;
+constexpr int NoticeLine = 4;
+constexpr int CopyNumbersLink = 5;
+constexpr int ExternalNumbersLabel = 6;
+constexpr int CopyPlanLink = 7;
+constexpr int LinkPanelHeading = 8;
+constexpr int DownloadLink = 9;
+} // namespace TipsLabel
+
+// The platform link panel holds this many links, reglinks(0) to reglinks(11).
+constexpr int kRegLinkCount = 12;
+
 // Typed access to the window's controls by the names the program uses. The widgets
 // belong to the window; this only points at them.
 struct Controls
@@ -26,7 +43,7 @@ struct Controls
     QLabel *tarelMsgTipsPic = nullptr;
 
     QPushButton *regLinkPanelOC = nullptr;
-    std::array<ClickableLabel *, 12> reglinks{};
+    std::array<ClickableLabel *, kRegLinkCount> reglinks{};
 
     QLineEdit *login_user = nullptr;
     QLineEdit *login_pass = nullptr;

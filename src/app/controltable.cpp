@@ -1,5 +1,8 @@
 #include "controltable.h"
 
+#include "apptexts.h"
+#include "controls.h"
+
 namespace {
 
 constexpr bool Hidden = true;
@@ -35,27 +38,27 @@ std::vector<ControlDescription> buildTable()
          Arrow, nullptr, 31, Hidden},
         {u"tarelMsgTipsPic", -1, nullptr, K::PictureBox, 8520, 8640, 132, 372, nullptr, L, nullptr, nullptr, noFont,
          Arrow, nullptr, 16, Hidden},
-        {u"tips_label", 0, nullptr, K::Label, 3000, 1440, 7932, 492, u"栖木软件正在初始化，请稍等。。。", C,
+        {u"tips_label", TipsLabel::StartUpNotice, nullptr, K::Label, 3000, 1440, 7932, 492, u"栖木软件正在初始化，请稍等。。。", C,
          "#808080", nullptr, song(12), Arrow, nullptr, 15, Shown},
-        {u"tips_label", 1, nullptr, K::LinkLabel, 10440, 8640, 975, 255, u"登录软件", R, "#C00000", nullptr,
+        {u"tips_label", TipsLabel::LoginLink, nullptr, K::LinkLabel, 10440, 8640, 975, 255, u"登录软件", R, "#C00000", nullptr,
          song(10.5, true), Hand, nullptr, 24, Shown},
-        {u"tips_label", 2, nullptr, K::LinkLabel, 11640, 8640, 1575, 255, u"注册软件账号", R, "#C00000", nullptr,
+        {u"tips_label", TipsLabel::RegistrationLink, nullptr, K::LinkLabel, 11640, 8640, 1575, 255, u"注册软件账号", R, "#C00000", nullptr,
          song(10.5, true), Hand, nullptr, 25, Shown},
-        {u"tips_label", 4, nullptr, K::Label, 120, 8640, 7335, 495, u"", L, "#808080", nullptr, song(9, true), Arrow,
+        {u"tips_label", TipsLabel::NoticeLine, nullptr, K::Label, 120, 8640, 7335, 495, u"", L, "#808080", nullptr, song(9, true), Arrow,
          nullptr, 27, Shown},
-        {u"tips_label", 5, nullptr, K::LinkLabel, 13560, 8640, 1575, 255, u"复制投注号码", R, "#D00000", nullptr,
+        {u"tips_label", TipsLabel::CopyNumbersLink, nullptr, K::LinkLabel, 13560, 8640, 1575, 255, u"复制投注号码", R, "#D00000", nullptr,
          song(10.5, true), Hand, nullptr, 29, Hidden},
-        {u"tips_label", 6, nullptr, K::Label, 9840, 8640, 735, 495, u"外接软件投注号：", R, "#0000FF", nullptr,
+        {u"tips_label", TipsLabel::ExternalNumbersLabel, nullptr, K::Label, 9840, 8640, 735, 495, u"外接软件投注号：", R, "#0000FF", nullptr,
          noFont, Hand, nullptr, 30, Hidden},
-        {u"tips_label", 7, nullptr, K::LinkLabel, 13560, 8880, 1575, 255, u"复制计划方案", R, "#0000FF", nullptr,
+        {u"tips_label", TipsLabel::CopyPlanLink, nullptr, K::LinkLabel, 13560, 8880, 1575, 255, u"复制计划方案", R, "#0000FF", nullptr,
          song(10.5, true), Hand, nullptr, 32, Hidden},
-        {u"tips_label", 9, nullptr, K::LinkLabel, 7200, 8640, 1215, 255, u"奖号下载", R, "#C00000", nullptr,
+        {u"tips_label", TipsLabel::DownloadLink, nullptr, K::LinkLabel, 7200, 8640, 1215, 255, u"奖号下载", R, "#C00000", nullptr,
          song(10.5, true), Hand, nullptr, 49, Shown},
 
         // The platform link panel.
         {u"regLinkPanelOC", -1, u"regLinkPanel", K::PushButton, 5760, 50, 252, 396, u"←→", L, nullptr, "#FF8080",
          noFont, Hand, u"展开/关闭平台开户链接", 34, Shown},
-        {u"tips_label", 8, u"regLinkPanel", K::Label, 240, 240, 2055, 255, u"彩票平台开户：", R, "#000000", nullptr,
+        {u"tips_label", TipsLabel::LinkPanelHeading, u"regLinkPanel", K::Label, 240, 240, 2055, 255, AppTexts::linkPanelHeading, R, "#000000", nullptr,
          noFont, Arrow, nullptr, 35, Shown},
 
         // The login box.
@@ -105,7 +108,7 @@ std::vector<ControlDescription> buildTable()
          Hand, u"退出注册面板", 8, Shown},
     };
     // The twelve platform links: placeholders until the software information names them.
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < kRegLinkCount; ++i) {
         rows.push_back({u"reglinks", i, u"regLinkPanel", K::LinkLabel, 2400 + 720 * i, 240, 735, 375, u".", L,
                         "#1C369D", "#F7FAFE", noFont, Hand, nullptr, 36 + i, Shown});
     }

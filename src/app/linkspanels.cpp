@@ -1,45 +1,45 @@
 #include "linkspanels.h"
 
 #include "appstate.h"
+#include "browser/plancopy.h"
+#include "browser/planpage.h"
 #include "clickablelabel.h"
 #include "controls.h"
 #include "controltable.h"
-#include "links.h"
-#include "plancopy.h"
-#include "planpage.h"
+#include "desktop/links.h"
+#include "serviceaddresses.h"
 
 #include <QGroupBox>
 #include <QPushButton>
 
-LinksPanels::LinksPanels(AppState &state, Controls &controls, QString regSite, QString downloadSite,
+LinksPanels::LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
                          std::function<void(const QString &)> msgTips, QWidget *window)
-    : m_state(state), m_controls(controls), m_regSite(std::move(regSite)), m_downloadSite(std::move(downloadSite)),
-      m_msgTips(std::move(msgTips)), m_window(window)
+    : m_state(state), m_controls(controls), m_addresses(addresses), m_msgTips(std::move(msgTips)), m_window(window)
 {
 }
 
 void LinksPanels::tipsAction(int index)
 {
     switch (index) {
-    case 1:
+    case TipsLabel::LoginLink:
         m_controls.frame_login->show();
         m_controls.frame_reg->hide();
         break;
-    case 2:
+    case TipsLabel::RegistrationLink:
         m_controls.frame_login->hide();
         m_controls.frame_reg->show();
         break;
     // The copy links show only after login, long after start-up has given the window its page.
-    case 5:
+    case TipsLabel::CopyNumbersLink:
         if (m_state.web_ctl)
             tarel_tools::copyCodes(*m_state.web_ctl, m_window, m_msgTips);
         break;
-    case 7:
+    case TipsLabel::CopyPlanLink:
         if (m_state.web_ctl)
             tarel_tools::copyPlan(*m_state.web_ctl, m_window, m_msgTips);
         break;
-    case 9:
-        tarel_tools::openUrl(tarel_tools::downloadPageUrl(m_downloadSite));
+    case TipsLabel::DownloadLink:
+        tarel_tools::openUrl(m_addresses.downloadPage());
         break;
     default:
         break;
@@ -48,7 +48,7 @@ void LinksPanels::tipsAction(int index)
 
 void LinksPanels::openRegLink(int index)
 {
-    tarel_tools::openRegLink(m_regSite, m_state.reg_link_codes, index);
+    tarel_tools::openUrl(m_addresses.regLink(index));
 }
 
 bool LinksPanels::panelOpen() const
@@ -64,7 +64,7 @@ void LinksPanels::setPanel(int widthTwips, int buttonLeftTwips)
 
 void LinksPanels::setHeadingColour(const QColor &colour)
 {
-    ClickableLabel *heading = m_controls.tipsLabel(8);
+    ClickableLabel *heading = m_controls.tipsLabel(TipsLabel::LinkPanelHeading);
     if (!heading)
         return;
     QPalette palette = heading->palette();

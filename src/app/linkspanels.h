@@ -6,6 +6,7 @@
 #include <functional>
 
 class QWidget;
+class ServiceAddresses;
 struct AppState;
 struct Controls;
 
@@ -13,7 +14,7 @@ struct Controls;
 class LinksPanels final
 {
 public:
-    LinksPanels(AppState &state, Controls &controls, QString regSite, QString downloadSite,
+    LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
                 std::function<void(const QString &)> msgTips, QWidget *window);
     Q_DISABLE_COPY_MOVE(LinksPanels)
 
@@ -37,8 +38,7 @@ private:
 
     AppState &m_state;
     Controls &m_controls;
-    QString m_regSite;
-    QString m_downloadSite;
+    const ServiceAddresses &m_addresses;
     std::function<void(const QString &)> m_msgTips;
     QPointer<QWidget> m_window;
 };

@@ -5,6 +5,7 @@
 
 class Dialogs;
 class QWidget;
+class ServiceAddresses;
 struct AppState;
 struct Controls;
 
@@ -16,17 +17,15 @@ class WebClient;
 class LoginFlow final
 {
 public:
-    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web, QWidget *window);
+    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
+              tarel_tools::WebClient &web, QWidget *window);
     Q_DISABLE_COPY_MOVE(LoginFlow)
 
     // The click of vip_login.
     void vip_login_Click();
 
-    // The plan-page address for the current account, typed values encoded.
-    QString planPageAddress() const;
+    // The plan page for the current account, in the browser.
     void openPlanPage();
-
-    QString loginAddress(const QString &account, const QString &password) const;
 
 private:
     void signedIn(const QString &account);
@@ -34,6 +33,7 @@ private:
     AppState &m_state;
     Controls &m_controls;
     Dialogs &m_dialogs;
+    const ServiceAddresses &m_addresses;
     tarel_tools::WebClient &m_web;
     QPointer<QWidget> m_window;
 };

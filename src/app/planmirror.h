@@ -1,17 +1,30 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
-// What outplan shows for the page's betting period and numbers.
-namespace PlanMirror {
+struct AppState;
+struct Controls;
 
-inline QString noNumbersText()
+// outplan's copy of the betting period and numbers that the plan page shows, refreshed on
+// every count-down tick.
+class PlanMirror final
 {
-    return QStringLiteral("没有发现可以复制的投注号码，请先组号！");
-}
+public:
+    PlanMirror(const AppState &state, Controls &controls) : m_state(state), m_controls(controls) {}
+    Q_DISABLE_COPY_MOVE(PlanMirror)
 
-// The text for a period and numbers as read from the page; an empty period stands in
-// as "0001-9999期:", and the numbers keep only digits, white space, "*" and ",".
-QString outplanText(const QString &tzIss, const QString &tzNums);
+    // Asks the page for tzIss and tzNums; the answer lands in outplan later. A page that has
+    // not answered the last question gets no second one for a while.
+    void refresh();
 
-} // namespace PlanMirror
+    // The text for a period and numbers as read from the page; an empty period stands in
+    // as "0001-9999期:", and the numbers keep only digits, white space, "*" and ",".
+    static QString outplanText(const QString &tzIss, const QString &tzNums);
+
+private:
+    const AppState &m_state;
+    Controls &m_controls;
+    bool m_pending = false;
+    QElapsedTimer m_askedAt;
+};

@@ -3,7 +3,7 @@
 #include <QString>
 
 class Dialogs;
-struct AppState;
+class ServiceAddresses;
 struct Controls;
 
 namespace tarel_tools {
@@ -15,8 +15,8 @@ class WebClient;
 class RegistrationFlow final
 {
 public:
-    RegistrationFlow(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web,
-                     const tarel_tools::RegPlatforms &platforms);
+    RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
+                     tarel_tools::WebClient &web, const tarel_tools::RegPlatforms &platforms);
     Q_DISABLE_COPY_MOVE(RegistrationFlow)
 
     void vip_gotoreg_Click();
@@ -24,23 +24,13 @@ public:
     void vip_closelogin_Click();
     void vip_reg_Click();
 
-    struct Form
-    {
-        QString account;
-        QString password;
-        QString platformValue;
-        QString platformAccount;
-        QString email;
-    };
-    QString registrationAddress(const Form &form) const;
-
     static QString fillInEverythingText() { return QStringLiteral("请填写完整的注册信息（账号、密码、邮箱、平台和绑定的彩票平台账号）后再提交注册！"); }
     static QString networkFailureText() { return QStringLiteral("注册失败，可能是网络问题，请重试！"); }
 
 private:
-    AppState &m_state;
     Controls &m_controls;
     Dialogs &m_dialogs;
+    const ServiceAddresses &m_addresses;
     tarel_tools::WebClient &m_web;
     const tarel_tools::RegPlatforms &m_platforms;
 };

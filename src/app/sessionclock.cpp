@@ -1,27 +1,19 @@
 #include "sessionclock.h"
 
+#include "applogging.h"
 #include "appstate.h"
 #include "clickablelabel.h"
 #include "controls.h"
-#include "datetime.h"
 #include "dialogs.h"
-#include "jsontext.h"
-#include "loginflow.h"
-#include "planmirror.h"
-#include "planpage.h"
+#include "net/webclient.h"
+#include "serviceaddresses.h"
+#include "text/datetime.h"
 #include "texthelpers.h"
-#include "webclient.h"
 
 #include <QDateTime>
-#include <QLoggingCategory>
-#include <QPlainTextEdit>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcSession, "zq.session")
-
 namespace {
-
-constexpr qint64 kMirrorAnswerPatienceMs = 5000;
 
 // Clears a flag when the scope ends, also on an early return.
 class FlagGuard final
@@ -37,9 +29,9 @@ private:
 
 } // namespace
 
-SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web,
-                           LoginFlow &login, QString timeSourceUrl, Actions actions)
-    : m_state(state), m_controls(controls), m_dialogs(dialogs), m_web(web), m_login(login),
+SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
+                           tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions)
+    : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web),
       m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions))
 {
 }
@@ -47,9 +39,10 @@ SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs
 void SessionClock::delay_timer_Timer()
 {
     m_controls.delay_timer->stop();
-    m_login.openPlanPage();
+    if (m_actions.openPlanPage)
+        m_actions.openPlanPage();
     m_controls.zq_main_web->show();
-    if (ClickableLabel *notice = m_controls.tipsLabel(0))
+    if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
         notice->hide();
     m_state.report_period = 600;
     synchroniseClock();
@@ -60,7 +53,7 @@ void SessionClock::synchroniseClock()
     // The window keeps working while the time source answers, and gives up after its deadline.
     const QString headers = m_web.getResponseHeaders(m_timeSourceUrl);
     if (headers.isEmpty()) {
-        qCInfo(lcSession) << "time source gave no complete answer; clock unchanged";
+        qCInfo(lcApp) << "time source gave no complete answer; clock unchanged";
         return;
     }
     QString clock = tarel_tools::readDateHeader(headers);
@@ -84,47 +77,8 @@ void SessionClock::count_down_Timer()
                 onlineReport();
         }
     }
-    mirrorPlanPage();
-}
-
-void SessionClock::mirrorPlanPage()
-{
-    if (!m_controls.outplan)
-        return;
-    if (!m_state.web_ctl) {
-        // No page to read yet (start-up has not reached the browser): nothing to copy.
-        m_controls.outplan->setPlainText(PlanMirror::noNumbersText());
-        return;
-    }
-    if (m_mirrorPending && m_mirrorAskedAt.isValid() && m_mirrorAskedAt.elapsed() < kMirrorAnswerPatienceMs)
-        return;
-    m_mirrorPending = true;
-    m_mirrorAskedAt.start();
-    QPointer<QPlainTextEdit> outplan = m_controls.outplan;
-    m_state.web_ctl->readGlobals({QStringLiteral("tzIss"), QStringLiteral("tzNums")}, outplan,
-                                 [this, outplan](const QStringList &values) {
-                                     m_mirrorPending = false;
-                                     if (!outplan)
-                                         return;
-                                     const QString text = PlanMirror::outplanText(values.value(0), values.value(1));
-                                     // QPlainTextEdit keeps its lines with "\n"; the CR LF form is
-                                     // what the text means, and what a copy out of the box gives.
-                                     const QString shown = QString(text).replace(QStringLiteral("\r\n"),
-                                                                                  QStringLiteral("\n"));
-                                     if (outplan->toPlainText() != shown)
-                                         outplan->setPlainText(shown);
-                                 });
-}
-
-QString SessionClock::onlineAddress() const
-{
-    QString url = m_state.online_url;
-    url.replace(QStringLiteral("{ACC}"), tarel_tools::urlEncode(m_state.cur_account));
-    url.replace(QStringLiteral("{CON}"), m_state.machine_hash);
-    url.replace(QStringLiteral("{MAC}"), m_state.machine_mac);
-    url.replace(QStringLiteral("{TIME}"), tarel_tools::getTimeStamp(1));
-    url.replace(QStringLiteral("{VER}"), m_state.version_tag());
-    return url;
+    if (m_actions.mirrorPlanPage)
+        m_actions.mirrorPlanPage();
 }
 
 void SessionClock::onlineReport()
@@ -134,7 +88,7 @@ void SessionClock::onlineReport()
         return;
     FlagGuard running(m_reportRunning);
 
-    const QString answer = trimSpaces(m_web.getWebContent(onlineAddress()));
+    const QString answer = trimSpaces(m_web.getWebContent(m_addresses.online()));
     // The program ended while the report waited: nothing more may be sent.
     if (m_web.stopped())
         return;

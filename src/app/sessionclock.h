@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class Dialogs;
-class LoginFlow;
+class ServiceAddresses;
 struct AppState;
 struct Controls;
 
@@ -15,19 +13,21 @@ namespace tarel_tools {
 class WebClient;
 }
 
-// The account session's clock: the start timer, the once-a-second count-down with its
-// mirror of the plan page, the network clock and the online report.
+// The account session's clock: the start timer, the once-a-second count-down, the network
+// clock and the online report. What the window does around them comes in as actions.
 class SessionClock final
 {
 public:
     struct Actions
     {
-        std::function<void()> initVar;       // fetch the software information again
-        std::function<void()> unloadWindow;  // end the program without asking
+        std::function<void()> openPlanPage;   // the plan page for the current account
+        std::function<void()> mirrorPlanPage; // the page's period and numbers into outplan
+        std::function<void()> initVar;        // fetch the software information again
+        std::function<void()> unloadWindow;   // end the program without asking
     };
 
-    SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, tarel_tools::WebClient &web, LoginFlow &login,
-                 QString timeSourceUrl, Actions actions);
+    SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
+                 tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions);
     Q_DISABLE_COPY_MOVE(SessionClock)
 
     void delay_timer_Timer();
@@ -35,21 +35,15 @@ public:
     void synchroniseClock();
     void onlineReport();
 
-    QString onlineAddress() const;
     bool reportRunning() const { return m_reportRunning; }
 
 private:
-    void mirrorPlanPage();
-
     AppState &m_state;
     Controls &m_controls;
     Dialogs &m_dialogs;
+    const ServiceAddresses &m_addresses;
     tarel_tools::WebClient &m_web;
-    LoginFlow &m_login;
     QString m_timeSourceUrl;
     Actions m_actions;
     bool m_reportRunning = false;
-    // A read of the page globals that has not answered yet; a busy page gets no second one.
-    bool m_mirrorPending = false;
-    QElapsedTimer m_mirrorAskedAt;
 };

@@ -1,22 +1,20 @@
 #include "softwareinfo.h"
 
+#include "applogging.h"
 #include "appstate.h"
 #include "apptexts.h"
 #include "clickablelabel.h"
 #include "controls.h"
-#include "ini.h"
-#include "jsontext.h"
+#include "net/webclient.h"
 #include "platformlist.h"
-#include "querytext.h"
-#include "webclient.h"
+#include "serviceaddresses.h"
+#include "settingskeys.h"
+#include "text/jsontext.h"
 
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcSoftInfo, "zq.softinfo")
-
-SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, tarel_tools::WebClient &web,
-                           tarel_tools::RegPlatforms &platforms, QString serviceBase)
-    : m_state(state), m_controls(controls), m_web(web), m_platforms(platforms), m_serviceBase(std::move(serviceBase))
+SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses,
+                           tarel_tools::WebClient &web, tarel_tools::RegPlatforms &platforms, QString serviceBase)
+    : m_state(state), m_controls(controls), m_addresses(addresses), m_web(web), m_platforms(platforms),
+      m_serviceBase(std::move(serviceBase))
 {
 }
 
@@ -30,24 +28,15 @@ void SoftwareInfo::setConstants()
     m_state.soft_code = QStringLiteral("zq_softinfo");
 }
 
-QString SoftwareInfo::softinfoQuery() const
-{
-    QString version = m_state.app_version;
-    version.replace(u'.', u'_');
-    return QStringLiteral("?act=tarel_zt_info&pt=default&code=") + queryValue(m_state.soft_code) +
-           QStringLiteral("&c=") + tarel_tools::urlEncode(m_state.softinfo_title) + QStringLiteral("&v=") + version +
-           QStringLiteral("&b=") + m_state.app_build;
-}
-
 void SoftwareInfo::init_var()
 {
     setConstants();
-    const QString code = ini::readIniValue(QStringLiteral("daili"), QStringLiteral("code"), m_state.cfg_path);
+    const QString code = readSetting(SettingsKeys::productCode, m_state.cfg_path);
     if (!code.isEmpty())
         m_state.soft_code = code;
 
-    m_state.softinfo_url = m_state.service_base + QStringLiteral("/spcenter/caieventhandle.php");
-    const QString query = softinfoQuery();
+    m_state.softinfo_url = m_addresses.softwareInfo();
+    const QString query = m_addresses.softwareInfoQuery();
 
     QString answer = m_web.postWebContent(m_state.softinfo_url + query, query);
     if (m_web.stopped())
@@ -55,8 +44,8 @@ void SoftwareInfo::init_var()
     if (answer.isEmpty())
         answer = m_web.postWebContent(m_state.softinfo_url + query, query);
     if (answer.isEmpty()) {
-        qCInfo(lcSoftInfo) << "no software information after two tries";
-        if (ClickableLabel *notice = m_controls.tipsLabel(0))
+        qCInfo(lcApp) << "no software information after two tries";
+        if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
             notice->setText(failureNotice());
         return;
     }
@@ -65,9 +54,7 @@ void SoftwareInfo::init_var()
 
 void SoftwareInfo::distribute(const QString &answer)
 {
-    m_state.online_url = m_state.service_base + QStringLiteral("spcenter/zqsso.php?a=online&code=") +
-                         queryValue(m_state.soft_code) +
-                         QStringLiteral("&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}");
+    m_state.online_url = m_addresses.onlineTemplate();
 
     using tarel_tools::getJsonText;
     m_state.plan_page_url = getJsonText(answer, QStringLiteral("shop_url"));
@@ -78,11 +65,11 @@ void SoftwareInfo::distribute(const QString &answer)
     const QString contact = getJsonText(answer, QStringLiteral("contact"));
 
     if (!annouce.isEmpty())
-        if (ClickableLabel *line = m_controls.tipsLabel(4))
+        if (ClickableLabel *line = m_controls.tipsLabel(TipsLabel::NoticeLine))
             line->setText(annouce);
     if (!contact.isEmpty())
-        if (ClickableLabel *heading = m_controls.tipsLabel(8))
-            heading->setText(contact + QStringLiteral("彩票平台开户："));
+        if (ClickableLabel *heading = m_controls.tipsLabel(TipsLabel::LinkPanelHeading))
+            heading->setText(contact + QString::fromUtf16(AppTexts::linkPanelHeading));
     if (!reg_url.isEmpty())
         m_state.reg_link_codes = reg_url.split(u'|');
     if (!pltlist.isEmpty())
@@ -97,7 +84,7 @@ void SoftwareInfo::showPlatformLinks(const QString &pltlist)
     // earlier answer comes back when a later one names it again. Names past the twelfth
     // have no label and are dropped.
     const QStringList names = pltlist.split(u'|');
-    for (int i = 0; i < kLinkCount; ++i) {
+    for (int i = 0; i < kRegLinkCount; ++i) {
         ClickableLabel *link = m_controls.regLink(i);
         if (!link)
             continue;

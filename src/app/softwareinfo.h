@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ServiceAddresses;
 struct AppState;
 struct Controls;
 
@@ -15,17 +16,13 @@ class WebClient;
 class SoftwareInfo final
 {
 public:
-    SoftwareInfo(AppState &state, Controls &controls, tarel_tools::WebClient &web,
+    SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, tarel_tools::WebClient &web,
                  tarel_tools::RegPlatforms &platforms, QString serviceBase);
     Q_DISABLE_COPY_MOVE(SoftwareInfo)
 
     void init_var();
 
-    // The query text of the software-information request, leading "?" included.
-    QString softinfoQuery() const;
-
     static QString failureNotice() { return QStringLiteral("软件初始化失败，请重新启动软件试试看！"); }
-    static constexpr int kLinkCount = 12;
 
 private:
     void setConstants();
@@ -34,6 +31,7 @@ private:
 
     AppState &m_state;
     Controls &m_controls;
+    const ServiceAddresses &m_addresses;
     tarel_tools::WebClient &m_web;
     tarel_tools::RegPlatforms &m_platforms;
     QString m_serviceBase;

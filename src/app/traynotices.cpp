@@ -1,8 +1,8 @@
 #include "traynotices.h"
 
 #include "appstate.h"
-#include "tarelmsgtips.h"
-#include "traybackend.h"
+#include "tray/tarelmsgtips.h"
+#include "tray/traybackend.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -1,38 +1,37 @@
 #include "zq.h"
 
+#include "applogging.h"
 #include "apptexts.h"
+#include "browser/webengineplanpage.h"
 #include "clickablelabel.h"
 #include "controltable.h"
+#include "desktop/machineid.h"
+#include "desktop/regscript.h"
+#include "digest/md5calc.h"
 #include "layoutbuilder.h"
 #include "linkspanels.h"
 #include "loginflow.h"
-#include "machineid.h"
-#include "md5calc.h"
+#include "net/webclient.h"
+#include "planmirror.h"
 #include "platformlist.h"
-#include "regscript.h"
 #include "registrationflow.h"
 #include "savedlogin.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
-#include "traybackend.h"
+#include "tray/traybackend.h"
 #include "traynotices.h"
-#include "webclient.h"
-#include "webengineplanpage.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QLoggingCategory>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcApp, "zq.app")
-
 zq::zq(AppConfig config, Seams seams)
-    : m_config(std::move(config)), m_seams(std::move(seams)), m_dialogs(this),
+    : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
 {
     setObjectName(QStringLiteral("zq"));
@@ -49,14 +48,19 @@ zq::zq(AppConfig config, Seams seams)
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
-    m_softwareInfo =
-        std::make_unique<SoftwareInfo>(m_state, m_controls, *m_web, *m_platforms, m_config.serviceBase);
-    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, *m_web, this);
-    m_clock = std::make_unique<SessionClock>(
-        m_state, m_controls, m_dialogs, *m_web, *m_login, m_config.timeSourceUrl,
-        SessionClock::Actions{[this] { init_var(); }, [this] { closeByProgram(); }});
-    m_registration = std::make_unique<RegistrationFlow>(m_state, m_controls, m_dialogs, *m_web, *m_platforms);
-    m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_config.regSite, m_config.downloadSite,
+    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms,
+                                                    m_config.serviceBase);
+    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
+    m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
+    SessionClock::Actions clockActions;
+    clockActions.openPlanPage = [this] { m_login->openPlanPage(); };
+    clockActions.mirrorPlanPage = [this] { m_mirror->refresh(); };
+    clockActions.initVar = [this] { init_var(); };
+    clockActions.unloadWindow = [this] { closeByProgram(); };
+    m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
+                                             m_config.timeSourceUrl, std::move(clockActions));
+    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
+    m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_addresses,
                                             [this](const QString &text) { msgTips(text); }, this);
     connectControls();
 

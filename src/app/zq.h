@@ -4,6 +4,7 @@
 #include "appstate.h"
 #include "controls.h"
 #include "dialogs.h"
+#include "serviceaddresses.h"
 
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 
 class LinksPanels;
 class LoginFlow;
+class PlanMirror;
 class RegistrationFlow;
 class SessionClock;
 class SoftwareInfo;
@@ -80,6 +82,7 @@ private:
     AppConfig m_config;
     Seams m_seams;
     AppState m_state;
+    ServiceAddresses m_addresses;
     Dialogs m_dialogs;
     Controls m_controls;
     std::unique_ptr<tarel_tools::PlanPage> m_planPage;
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<TrayNotices> m_tray;
     std::unique_ptr<SoftwareInfo> m_softwareInfo;
     std::unique_ptr<LoginFlow> m_login;
+    std::unique_ptr<PlanMirror> m_mirror;
     std::unique_ptr<SessionClock> m_clock;
     std::unique_ptr<RegistrationFlow> m_registration;
     std::unique_ptr<LinksPanels> m_links;

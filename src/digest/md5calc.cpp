@@ -1,6 +1,6 @@
 #include "md5calc.h"
 
-#include "ansi.h"
+#include "text/ansi.h"
 
 #include <QCryptographicHash>
 

@@ -1,13 +1,13 @@
 #include "ini.h"
 
-#include "ansi.h"
+#include "settingslogging.h"
+#include "text/ansi.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QLoggingCategory>
 #include <QSaveFile>
 
 #ifdef Q_OS_WIN
@@ -15,8 +15,6 @@
 #endif
 
 #include <optional>
-
-Q_LOGGING_CATEGORY(lcIni, "zq.settings")
 
 using namespace Qt::StringLiterals;
 
@@ -315,7 +313,7 @@ QString readIniValue(const QString &section, const QString &key, const QString &
         return {};
     QByteArray bytes;
     if (loadFile(filePath, &bytes) != Load::Ok) {
-        qCDebug(lcIni) << "not a readable settings file:" << filePath;
+        qCDebug(lcSettings) << "not a readable settings file:" << filePath;
         return {};
     }
 
@@ -345,14 +343,14 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     const auto breaksLine = [](const QString &s) { return s.contains(u'\n') || s.contains(u'\r'); };
     if (breaksLine(sectionName) || breaksLine(keyName) || breaksLine(text) || sectionName.isEmpty() ||
         sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u'[') || keyName.startsWith(u';')) {
-        qCDebug(lcIni) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
+        qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
         return 0;
     }
 
     QByteArray bytes;
     const Load load = loadFile(filePath, &bytes);
     if (load == Load::Unusable) {
-        qCDebug(lcIni) << "left alone, not a settings file:" << filePath;
+        qCDebug(lcSettings) << "left alone, not a settings file:" << filePath;
         return 0;
     }
 
@@ -374,7 +372,7 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
 
     const QByteArray out = document.bytes();
     if (out.size() > kMaxFileSize) {
-        qCDebug(lcIni) << "refused a write that would make the file too large to read back:" << filePath;
+        qCDebug(lcSettings) << "refused a write that would make the file too large to read back:" << filePath;
         return 0;
     }
 
@@ -384,7 +382,7 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     // Unbuffered: Qt 6.4's commit() misses an error of the final buffer flush (a short
     // write on a full disk) and would rename the torn file over the good one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
+        qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
         return 0;
     }
     // The file holds a password: a new one is for its owner only. An existing file keeps
@@ -392,12 +390,12 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     if (load == Load::Missing)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(out) != out.size() || !file.flush() || file.error() != QFileDevice::NoError) {
-        qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
+        qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
         file.cancelWriting();
         return 0;
     }
     if (!file.commit()) {
-        qCDebug(lcIni) << "cannot write" << filePath << file.errorString();
+        qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
         return 0;
     }
     return 1;

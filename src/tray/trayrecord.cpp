@@ -1,6 +1,6 @@
 #include "trayrecord.h"
 
-#include "ansi.h"
+#include "text/ansi.h"
 
 quint64 TrayRecord::iconHandle() const
 {

@@ -1,13 +1,13 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
-#include "clickablelabel.h"
+#include "app/clickablelabel.h"
+#include "app/linkspanels.h"
+#include "app/platformlist.h"
+#include "app/registrationflow.h"
+#include "app/sessionclock.h"
 #include "devservice.h"
-#include "jsontext.h"
-#include "linkspanels.h"
-#include "platformlist.h"
-#include "registrationflow.h"
-#include "sessionclock.h"
-#include "webclient.h"
+#include "net/webclient.h"
+#include "text/jsontext.h"
 #include "windowharness.h"
 
 #include <QComboBox>
@@ -15,11 +15,11 @@
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +51,8 @@ class SessionTest : public QObject
 
     DevService m_service;
 
-    std::unique_ptr<WindowHarness> startedWindow(const QByteArray &cfg = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
+    std::unique_ptr<WindowHarness>
+    startedWindow(const QByteArray &cfg = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
     {
         auto h = std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl(), cfg);
         h->window->startUp();
@@ -367,8 +368,7 @@ private Q_SLOTS:
 
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 31 Feb 2026 04:15:37 GMT"_s));
         h->window->sessionClock().synchroniseClock();
-        const QDateTime clock =
-            QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
+        const QDateTime clock = QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
         QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().next_report_text, u"yyyy-MM-dd HH:mm:ss"_s)),

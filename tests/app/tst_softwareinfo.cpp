@@ -1,12 +1,14 @@
 // init_var against a loopback server whose answers each test writes.
-#include "ansi.h"
-#include "clickablelabel.h"
-#include "platformlist.h"
+#include "app/clickablelabel.h"
+#include "app/platformlist.h"
 #include "scriptedserver.h"
+#include "text/ansi.h"
 #include "windowharness.h"
 
 #include <QComboBox>
 #include <QTest>
+
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -196,13 +198,18 @@ private Q_SLOTS:
     void stopSignalDuringTheWait_endsStartUpThere()
     {
         ScriptedServer server;
-        server.setHandler([](const ScriptedServer::Received &, int) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        WindowHarness h(base(server));
+        zq *window = h.window.get();
+        std::promise<void> answer;
+        server.setHandler([window, held = answer.get_future().share()](const ScriptedServer::Received &, int) {
+            // The request is on the wire: the stop signal comes now, while start-up waits for it.
+            QMetaObject::invokeMethod(
+                window, [window] { window->closeByProgram(); }, Qt::QueuedConnection);
+            held.wait_for(std::chrono::seconds(30));
             return ScriptedServer::Answer{200, std::string()};
         });
-        WindowHarness h(base(server));
-        QTimer::singleShot(200, h.window.get(), [&h] { h.window->closeByProgram(); });
         h.window->startUp();
+        answer.set_value();
         QCOMPARE(h.exits, QList<int>{0});
         // No retry, no tray icon put back, no start timer.
         QCOMPARE(int(server.received().size()), 1);

@@ -1,4 +1,4 @@
-#include "md5calc.h"
+#include "digest/md5calc.h"
 
 #include <QTest>
 

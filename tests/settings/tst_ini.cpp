@@ -1,5 +1,6 @@
-#include "ansi.h"
-#include "ini.h"
+#include "settings/ini.h"
+#include "testfiles.h"
+#include "text/ansi.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,9 +91,7 @@ void TestIni::init()
 
 void TestIni::put(const QByteArray &bytes, const QString &name) const
 {
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(TestFiles::write(path(name), bytes));
 }
 
 QByteArray TestIni::contents(const QString &name) const

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "planpage.h"
-#include "traybackend.h"
-#include "trayrecord.h"
-#include "zq.h"
+#include "app/zq.h"
+#include "browser/planpage.h"
+#include "testfiles.h"
+#include "tray/traybackend.h"
+#include "tray/trayrecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,11 +83,8 @@ public:
                            Page pageKind = Page::Fake)
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("cfg"));
-        if (!cfgIni.isNull()) {
-            QFile file(cfgPath());
-            if (file.open(QIODevice::WriteOnly))
-                file.write(cfgIni);
-        }
+        if (!cfgIni.isNull())
+            TestFiles::write(cfgPath(), cfgIni);
         AppConfig config;
         config.serviceBase = serviceBase;
         config.timeSourceUrl = timeSource;
@@ -110,11 +108,7 @@ public:
     }
 
     QString cfgPath() const { return m_dir.path() + QStringLiteral("/cfg/cfg.ini"); }
-    QByteArray cfgBytes() const
-    {
-        QFile file(cfgPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray cfgBytes() const { return TestFiles::read(cfgPath()); }
     QStringList shownTexts() const
     {
         QStringList texts;

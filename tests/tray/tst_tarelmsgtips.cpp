@@ -1,8 +1,8 @@
-#include "qttraybackend.h"
-#include "tarelmsgtips.h"
-#include "traybackend.h"
-#include "traypicture.h"
-#include "trayrecord.h"
+#include "tray/qttraybackend.h"
+#include "tray/tarelmsgtips.h"
+#include "tray/traybackend.h"
+#include "tray/traypicture.h"
+#include "tray/trayrecord.h"
 
 #include <QPixmap>
 #include <QPointer>

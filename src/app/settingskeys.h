@@ -1,0 +1,34 @@
+#pragma once
+
+#include "settings/ini.h"
+
+#include <QString>
+#include <QStringView>
+
+// Where the program keeps its values in cfg.ini: one row per value, used by every reader
+// and writer.
+struct SettingsKey
+{
+    QStringView section;
+    QStringView key;
+};
+
+namespace SettingsKeys {
+
+// The product or agent code that replaces the default soft_code; written by the installer.
+inline constexpr SettingsKey productCode{u"daili", u"code"};
+// The account and password of the last successful login, as typed.
+inline constexpr SettingsKey loginUser{u"vip_user_info", u"login_user"};
+inline constexpr SettingsKey loginPass{u"vip_user_info", u"login_pass"};
+
+} // namespace SettingsKeys
+
+inline QString readSetting(const SettingsKey &setting, const QString &cfgPath)
+{
+    return ini::readIniValue(setting.section.toString(), setting.key.toString(), cfgPath);
+}
+
+inline int writeSetting(const SettingsKey &setting, const QString &value, const QString &cfgPath)
+{
+    return ini::writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath);
+}

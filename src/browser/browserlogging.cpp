@@ -1,0 +1,3 @@
+#include "browserlogging.h"
+
+Q_LOGGING_CATEGORY(lcBrowser, "zq.browser")

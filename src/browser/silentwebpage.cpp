@@ -1,0 +1,103 @@
+#include "silentwebpage.h"
+
+#include "browserlogging.h"
+#include "desktop/links.h"
+
+#include <QWebEngineCertificateError>
+#include <QWebEngineNewWindowRequest>
+
+namespace tarel_tools {
+
+SilentWebPage::SilentWebPage(QObject *parent) : QWebEnginePage(parent)
+{
+    connect(this, &QWebEnginePage::newWindowRequested, this, &SilentWebPage::onNewWindowRequested);
+    connect(this, &QWebEnginePage::certificateError, this, &SilentWebPage::onCertificateError);
+}
+
+SilentWebPage::~SilentWebPage() = default;
+
+void SilentWebPage::setSilent(bool silent)
+{
+    m_silent = silent;
+}
+
+void SilentWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)
+{
+    if (!m_silent)
+        return;
+    // Leaving the request unanswered here and refusing it in createWindow means no engine
+    // window ever exists; the user still gets the page, in the browser they know.
+    qCInfo(lcBrowser) << "new window sent to the default browser:" << request.requestedUrl();
+    openUrl(request.requestedUrl().toString(QUrl::FullyEncoded));
+}
+
+QWebEnginePage *SilentWebPage::createWindow(WebWindowType type)
+{
+    if (m_silent)
+        return nullptr;
+    return QWebEnginePage::createWindow(type);
+}
+
+void SilentWebPage::onCertificateError(const QWebEngineCertificateError &error)
+{
+    qCWarning(lcBrowser) << "certificate error for" << error.url() << error.description();
+    if (m_silent) {
+        // The signal hands over a const reference, but answering is what it is for.
+        QWebEngineCertificateError answer = error;
+        answer.rejectCertificate();
+    }
+}
+
+QStringList SilentWebPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                                       const QStringList &acceptedMimeTypes)
+{
+    if (m_silent)
+        return {};
+    return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
+}
+
+void SilentWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+{
+    if (m_silent) {
+        qCInfo(lcBrowser) << "alert answered silently:" << msg;
+        return;
+    }
+    QWebEnginePage::javaScriptAlert(securityOrigin, msg);
+}
+
+bool SilentWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+{
+    if (m_silent) {
+        qCInfo(lcBrowser) << "confirm answered silently with no:" << msg;
+        return false;
+    }
+    return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
+}
+
+bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                                     QString *result)
+{
+    if (m_silent) {
+        qCInfo(lcBrowser) << "prompt cancelled silently:" << msg;
+        return false;
+    }
+    return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                             int lineNumber, const QString &sourceID)
+{
+    switch (level) {
+    case InfoMessageLevel:
+        qCInfo(lcBrowser, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    case WarningMessageLevel:
+        qCWarning(lcBrowser, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    case ErrorMessageLevel:
+        qCWarning(lcBrowser, "error %ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        break;
+    }
+}
+
+} // namespace tarel_tools

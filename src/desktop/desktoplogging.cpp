@@ -1,0 +1,3 @@
+#include "desktoplogging.h"
+
+Q_LOGGING_CATEGORY(lcDesktop, "zq.desktop")

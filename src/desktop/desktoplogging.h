@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The library's diagnostics: QT_LOGGING_RULES="zq.desktop.debug=true" shows them all.
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)

@@ -1,0 +1,35 @@
+#include "regscriptplatform.h"
+
+#include <QDir>
+#include <QProcess>
+#include <qt_windows.h>
+
+using namespace Qt::StringLiterals;
+
+namespace tarel_tools {
+
+QString startUpScriptName()
+{
+    return u"reg.bat"_s;
+}
+
+bool prepareScriptProcess(QProcess &process, const QString &script)
+{
+    // cmd.exe by its full path: a bare name would be looked up in the program's folder first.
+    wchar_t systemDir[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(systemDir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    process.setProgram(QString::fromWCharArray(systemDir, int(length)) + u"\\cmd.exe"_s);
+    // The doubled quotes survive cmd's own quote stripping for any folder name.
+    process.setNativeArguments(u"/c \"\""_s + QDir::toNativeSeparators(script) + u"\"\""_s);
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->flags &= ~static_cast<unsigned long>(CREATE_NEW_CONSOLE | DETACHED_PROCESS);
+        args->flags |= CREATE_NO_WINDOW;
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_HIDE;
+    });
+    return true;
+}
+
+} // namespace tarel_tools

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QProcess;
+
+// What differs between the systems in starting the component script; one file per system.
+namespace tarel_tools {
+
+// The script's file name in the cfg folder: reg.bat on Windows, reg.sh elsewhere.
+QString startUpScriptName();
+
+// Sets the program that runs `script`, hidden. False when that program cannot be named.
+bool prepareScriptProcess(QProcess &process, const QString &script);
+
+} // namespace tarel_tools

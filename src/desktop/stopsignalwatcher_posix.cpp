@@ -1,0 +1,55 @@
+#include "stopsignalwatcher.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The only state a signal handler may touch: the write end of the pipe to the event loop.
+// A process has one set of signal handlers, so this is per process by nature.
+int g_signalWriteFd = -1;
+
+void onSignal(int signalNumber)
+{
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    if (g_signalWriteFd >= 0) {
+        [[maybe_unused]] const ssize_t written = ::write(g_signalWriteFd, &byte, 1);
+    }
+}
+
+} // namespace
+
+StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent) : QObject(parent)
+{
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
+        return;
+    g_signalWriteFd = fds[0];
+    m_notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        if (::read(int(m_notifier->socket()), &byte, 1) == 1)
+            Q_EMIT received(int(byte));
+    });
+    for (int signalNumber : signalNumbers) {
+        struct sigaction action = {};
+        action.sa_handler = onSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+StopSignalWatcher::~StopSignalWatcher()
+{
+    if (m_notifier) {
+        const int readFd = int(m_notifier->socket());
+        delete m_notifier;
+        ::close(readFd);
+        ::close(g_signalWriteFd);
+        g_signalWriteFd = -1;
+    }
+}

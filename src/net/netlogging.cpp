@@ -1,0 +1,3 @@
+#include "netlogging.h"
+
+Q_LOGGING_CATEGORY(lcNet, "zq.net", QtInfoMsg)

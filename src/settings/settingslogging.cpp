@@ -1,0 +1,3 @@
+#include "settingslogging.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "zq.settings")

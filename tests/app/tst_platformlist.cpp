@@ -1,0 +1,157 @@
+#include "app/platformlist.h"
+
+#include <QComboBox>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList itemsOf(const QComboBox &box)
+{
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i)
+        items << box.itemText(i);
+    return items;
+}
+
+} // namespace
+
+class TestPlatformList final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fillComboList_data();
+    void fillComboList();
+    void fillComboList_nullList_isIgnored();
+    void fillRegPlatforms_data();
+    void fillRegPlatforms();
+    void fillRegPlatforms_emptyText_changesNothing();
+    void getPlatformValue_data();
+    void getPlatformValue();
+    void getPlatformValue_beforeAnyList_isEmpty();
+};
+
+void TestPlatformList::fillComboList_data()
+{
+    QTest::addColumn<QString>("items");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("three, second selected") << u"a|b|c"_s << 1 << QStringList{u"a"_s, u"b"_s, u"c"_s} << 1;
+    QTest::newRow("empty pieces kept") << u"a||b|"_s << 0 << QStringList{u"a"_s, QString(), u"b"_s, QString()} << 0;
+    QTest::newRow("empty text adds nothing") << QString() << 0 << QStringList{} << -1;
+    QTest::newRow("index beyond the list") << u"a|b"_s << 5 << QStringList{u"a"_s, u"b"_s} << -1;
+    QTest::newRow("minus one selects nothing") << u"a|b"_s << -1 << QStringList{u"a"_s, u"b"_s} << -1;
+    QTest::newRow("negative index") << u"a|b"_s << -2 << QStringList{u"a"_s, u"b"_s} << -1;
+    QTest::newRow("Chinese") << u"平台一|平台二"_s << 1 << QStringList{u"平台一"_s, u"平台二"_s} << 1;
+}
+
+void TestPlatformList::fillComboList()
+{
+    QFETCH(QString, items);
+    QFETCH(int, index);
+    QFETCH(QStringList, expected);
+    QFETCH(int, selected);
+    QComboBox box;
+    box.addItems({u"old1"_s, u"old2"_s});
+    box.setCurrentIndex(1);
+    tarel_tools::fillComboList(&box, items, index);
+    QCOMPARE(itemsOf(box), expected);
+    QCOMPARE(box.currentIndex(), selected);
+}
+
+void TestPlatformList::fillComboList_nullList_isIgnored()
+{
+    tarel_tools::fillComboList(nullptr, u"a|b"_s, 0);
+    tarel_tools::RegPlatforms platforms;
+    platforms.fillRegPlatforms(u"A|1"_s, nullptr);
+    QCOMPARE(platforms.saved(), u"A|1"_s);
+    QCOMPARE(platforms.getPlatformValue(u"A"_s), u"1"_s);
+}
+
+void TestPlatformList::fillRegPlatforms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("selected");
+
+    QTest::newRow("names lose their spaces") << u"P 1|101,P2|102"_s << QStringList{u"P1"_s, u"P2"_s} << 0;
+    QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("item without value") << u"A,B|2"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("item without name") << u"|9,B|2"_s << QStringList{QString(), u"B"_s} << 0;
+    QTest::newRow("only separators") << u",,"_s << QStringList{} << -1;
+    QTest::newRow("Chinese with inner blanks")
+        << u"幸运 平台|7, 第二 |8"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0;
+}
+
+void TestPlatformList::fillRegPlatforms()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    QFETCH(int, selected);
+    QComboBox reg_pt;
+    reg_pt.addItem(u"old"_s);
+    tarel_tools::RegPlatforms platforms;
+    platforms.fillRegPlatforms(text, &reg_pt);
+    QCOMPARE(itemsOf(reg_pt), expected);
+    QCOMPARE(reg_pt.currentIndex(), selected);
+    QCOMPARE(platforms.saved(), text);
+}
+
+void TestPlatformList::fillRegPlatforms_emptyText_changesNothing()
+{
+    QComboBox reg_pt;
+    tarel_tools::RegPlatforms platforms;
+    platforms.fillRegPlatforms(u"A|1,B|2"_s, &reg_pt);
+    reg_pt.setCurrentIndex(1);
+    platforms.fillRegPlatforms(QString(), &reg_pt);
+    QCOMPARE(itemsOf(reg_pt), (QStringList{u"A"_s, u"B"_s}));
+    QCOMPARE(reg_pt.currentIndex(), 1);
+    QCOMPARE(platforms.saved(), u"A|1,B|2"_s);
+    QCOMPARE(platforms.getPlatformValue(u"B"_s), u"2"_s);
+}
+
+void TestPlatformList::getPlatformValue_data()
+{
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    const QString example = u"P 1|101,P2|102"_s;
+    QTest::newRow("exact name") << example << u"P2"_s << u"102"_s;
+    QTest::newRow("substring, first match") << example << u"P"_s << u"101"_s;
+    QTest::newRow("shown name without its space") << example << u"P1"_s << QString();
+    QTest::newRow("case-sensitive") << example << u"p2"_s << QString();
+    QTest::newRow("no match") << example << u"Q"_s << QString();
+    QTest::newRow("match without value stops the search") << u"P1,P1x|5"_s << u"P1"_s << QString();
+    QTest::newRow("empty value") << u"A|,B|2"_s << u"A"_s << QString();
+    QTest::newRow("third field ignored") << u"A|1|2"_s << u"A"_s << u"1"_s;
+    QTest::newRow("empty items skipped") << u",,B|2"_s << u"B"_s << u"2"_s;
+    QTest::newRow("empty name matches the first named item") << u"|0,A|1"_s << QString() << u"1"_s;
+    QTest::newRow("Chinese") << u"幸运平台|7,第二|8"_s << u"第二"_s << u"8"_s;
+}
+
+void TestPlatformList::getPlatformValue()
+{
+    QFETCH(QString, saved);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    tarel_tools::RegPlatforms platforms;
+    platforms.fillRegPlatforms(saved, nullptr);
+    QCOMPARE(platforms.getPlatformValue(name), expected);
+}
+
+void TestPlatformList::getPlatformValue_beforeAnyList_isEmpty()
+{
+    const tarel_tools::RegPlatforms platforms;
+    QCOMPARE(platforms.saved(), QString());
+    QCOMPARE(platforms.getPlatformValue(QString()), QString());
+    QCOMPARE(platforms.getPlatformValue(u"A"_s), QString());
+}
+
+QTEST_MAIN(TestPlatformList)
+#include "tst_platformlist.moc"

@@ -1,0 +1,143 @@
+// One whole user journey through the real window, the real browser engine and the real
+// stand-in service: start, register, log in, watch the numbers, copy them.
+#include "app/clickablelabel.h"
+#include "browser/planpage.h"
+#include "devservice.h"
+#include "windowharness.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The page's globals as the browser reads them right now.
+QStringList readPage(tarel_tools::PlanPage &page, const QStringList &names)
+{
+    QStringList values;
+    bool answered = false;
+    QObject context;
+    page.readGlobals(names, &context, [&](const QStringList &v) {
+        values = v;
+        answered = true;
+    });
+    if (!QTest::qWaitFor([&answered] { return answered; }, 10000))
+        qWarning("the page did not answer a read");
+    return values;
+}
+
+// Chinese comes in through the input method, as it does when a user types it.
+void typeChinese(QWidget *widget, const QString &text)
+{
+    widget->setFocus();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(widget, &commit);
+}
+
+bool serviceSaw(const DevService &service, const QString &pathPart, const QString &queryPart = {})
+{
+    for (const QJsonObject &entry : service.log()) {
+        if (entry.value(u"path"_s).toString().contains(pathPart) &&
+            entry.value(u"query"_s).toString().contains(queryPart))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newUser_registersLogsInWatchesAndCopiesTheNumbers()
+    {
+        DevService service;
+        QVERIFY(service.start());
+        WindowHarness h(service.baseUrl(), service.baseUrl(), QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
+                        WindowHarness::Page::Real);
+        zq &window = *h.window;
+        const Controls &c = window.controls();
+
+        // The window starts and the software information arrives.
+        window.startUp();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(serviceSaw(service, u"caieventhandle.php"_s));
+        QVERIFY(!c.tipsLabel(4)->text().isEmpty());
+        QVERIFY(c.tipsLabel(8)->text().endsWith(u"彩票平台开户："_s));
+        QVERIFY(c.regLink(0)->text().endsWith(u" |"_s));
+        QVERIFY(c.reg_pt->count() > 0);
+
+        // Two seconds later the plan page opens for an anonymous visitor.
+        QTRY_VERIFY_WITH_TIMEOUT(c.zq_main_web->isVisible(), 5000);
+        QVERIFY(!c.tipsLabel(0)->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"u=&p="_s), 10000);
+
+        // The user opens the registration box and registers.
+        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QVERIFY(c.frame_reg->isVisible());
+        typeChinese(c.reg_user, u"用户"_s);
+        QTest::keyClicks(c.reg_user, u"e2e"_s);
+        QTest::keyClicks(c.reg_pass, u"pass 1"_s);
+        QTest::keyClicks(c.reg_email, u"e2e@example.com"_s);
+        QTest::keyClicks(c.user_shishicaiattachid, u"plat-7"_s);
+        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
+
+        // The login box comes back filled; the user logs in.
+        QTRY_VERIFY(c.frame_login->isVisible());
+        QCOMPARE(c.login_user->text(), u"用户e2e"_s);
+        QCOMPARE(c.login_pass->text(), u"pass 1"_s);
+        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+        QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
+        QVERIFY(window.windowTitle().endsWith(u") - 用户e2e"_s));
+        QVERIFY(c.outplan->isVisible() && c.tipsLabel(5)->isVisible());
+
+        // The plan page opens for the account.
+        QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"p=pass+1"_s), 10000);
+
+        // outplan follows the page: what it shows is the page's period and numbers, and it
+        // changes when the page does.
+        tarel_tools::PlanPage &page = *window.state().web_ctl;
+        QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText().startsWith(u"投注期:"_s), 10000);
+        const QString first = c.outplan->toPlainText();
+        QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText() != first, 15000);
+        const QStringList globals = readPage(page, {u"tzIss"_s, u"tzNums"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText().startsWith(u"投注期:"_s + globals.value(0) + u'\n'), 5000);
+
+        // The copy link puts the page's numbers on the clipboard and shows a balloon.
+        QApplication::clipboard()->clear();
+        const QString numbers = readPage(page, {u"tzNums"_s}).value(0);
+        QVERIFY(!numbers.isEmpty());
+        QTest::mouseClick(c.tipsLabel(5), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!QApplication::clipboard()->text().isEmpty(), 10000);
+        // The page may move on between the two reads; what was copied is one of its values.
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY(copied == numbers || copied == readPage(page, {u"tzNums"_s}).value(0));
+        QTRY_VERIFY(!h.traySends->isEmpty() &&
+                    h.traySends->last().record.szInfo == u"号码已复制到剪切板，请直接ctrl+v粘贴即可"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/_test/called"_s, u"fn=codesCopy"_s), 10000);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    EndToEndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_e2e.moc"

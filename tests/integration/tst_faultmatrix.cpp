@@ -1,0 +1,547 @@
+// Every way the stand-in service can misbehave, against every request the client makes:
+// what the user sees, that the call ends within its deadline, and that cfg.ini stays as
+// it was (or, for the one good answer among the faults, changes exactly as a login writes it).
+#include "app/clickablelabel.h"
+#include "app/linkspanels.h"
+#include "app/sessionclock.h"
+#include "devservice.h"
+#include "net/webclient.h"
+#include "text/ansi.h"
+#include "tray/trayrecord.h"
+#include "windowharness.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <ctime>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a row expects the request to lead to, beyond the boxes and the balloon.
+enum class Expect
+{
+    InfoFailed,      // two empty answers: the failure notice, nothing distributed
+    InfoNotJson,     // a text that is no JSON: the online template set, the rest empty
+    InfoDistributed, // the software information shown as the service sent it
+    LoginRefused,    // no sign-in: the box stays open, nothing saved
+    LoginSignedIn,   // signed in: credentials saved, caption, plan page, signed-in layout
+    ReportGoesOn,    // the session goes on: software information and clock read anew
+    ReportKicked,    // the kick message, then the program ends
+    RegRefused,      // the registration box stays as it was
+    RegCreated,      // the login box filled with the new account
+    ClockFromDate,   // the clock from the answer's Date header, plus eight hours
+    ClockEmpty,      // no complete answer: the clock stays empty, nothing is scheduled
+    ClockLocal,      // an answer without a Date header: the computer's local time
+};
+
+const QString kSlowNetwork = u"检测到你的网速有点慢，请尝试解决方法：\r\n"
+                             u"1、换一个更优质的网络环境使用本软件\r\n"
+                             u"2、尝试重启家里的路由器或重新拨号上网"_s;
+const QString kProgramTitle = u"栖木分分彩智能做号计划软件"_s;
+const QString kStartingNotice = u"栖木软件正在初始化，请稍等。。。"_s;
+const QString kInitFailed = u"软件初始化失败，请重新启动软件试试看！"_s;
+const QString kLoginNoAnswer = u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+const QString kRegNoAnswer = u"注册失败，可能是网络问题，请重试！"_s;
+const QString kKicked = u"您已经被踢下线，您的栖木账号在其它软件中重复登录！"_s;
+
+// The stand-in service's fault bodies and answers, as the user gets to read them.
+const QString k404Body = u"404 Not Found: 页面不存在"_s;
+const QString k500Body = u"500 Internal Server Error: 服务器内部错误"_s;
+const QString kBadJson = u"{\"shop_url\": \"http:\\/\\/x"_s;
+const QString kKickText = u"kick: 您的账号已在其它地方登录"_s;
+const QString kWrongPassword = u"账号或密码错误。\r\n请检查后重新输入。"_s;
+const QString kTakenName = u"该账号已被注册。\r\n请换一个账号名再试。"_s;
+
+const QString kDateHeader = u"Tue, 08 Dec 2026 04:15:37 GMT"_s;
+const QString kClockFormat = u"yyyy-MM-dd HH:mm:ss"_s;
+constexpr int kShortDeadlineMs = 1500;
+constexpr qint64 kRealDeadlineMs = 9999;
+// What a loaded machine may add to a wait: start-up, the follow-up requests of a report.
+constexpr qint64 kMarginMs = 4000;
+
+// A settings file with saved credentials and a comment in code page 936: every byte of it
+// must survive a failed request.
+QByteArray cfgWithSavedLogin(const QString &user, const QString &pass)
+{
+    return "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=" + tarel_tools::toAnsi(user) +
+           "\r\nlogin_pass=" + tarel_tools::toAnsi(pass) + "\r\n; " + tarel_tools::toAnsi(u"保存的登录，勿改"_s) +
+           "\r\n";
+}
+
+const QString kSavedUser = u"旧账号"_s;
+const QString kSavedPass = u"old pass"_s;
+
+int requestsTo(const QList<QJsonObject> &log, const QString &target)
+{
+    int count = 0;
+    for (const QJsonObject &entry : log) {
+        const QString path = entry.value(u"path"_s).toString();
+        const QString query = entry.value(u"query"_s).toString();
+        if (target == u"softinfo"_s) {
+            count += path.endsWith(u"/spcenter/caieventhandle.php"_s) ? 1 : 0;
+        } else if (target == u"time"_s) {
+            count += path == u"/"_s ? 1 : 0;
+        } else {
+            const QString action = target == u"login"_s ? u"login_2016"_s : target;
+            count += path.endsWith(u"/zqsso.php"_s) && query.startsWith(u"a="_s + action + u'&') ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+QList<TrayRecord> balloonsSince(const QList<TraySend> &sends, qsizetype from)
+{
+    // A balloon is a modify with message, icon, tip and info: 0x17.
+    QList<TrayRecord> balloons;
+    for (qsizetype i = from; i < sends.size(); ++i) {
+        if (sends.at(i).message == NIM_MODIFY && sends.at(i).record.uFlags == 0x17)
+            balloons.append(sends.at(i).record);
+    }
+    return balloons;
+}
+
+QString clockPlus(const QString &clock, qint64 seconds)
+{
+    return QDateTime::fromString(clock, kClockFormat).addSecs(seconds).toString(kClockFormat);
+}
+
+// Seconds between a clock text and a reference time, as a positive distance.
+qint64 distance(const QString &clock, const QDateTime &reference)
+{
+    const QDateTime value = QDateTime::fromString(clock, kClockFormat);
+    return value.isValid() ? qAbs(value.secsTo(reference)) : std::numeric_limits<qint64>::max();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Expect)
+
+class FaultMatrixTest : public QObject
+{
+    Q_OBJECT
+
+    DevService m_service;
+
+    // What the window showed and held the moment the request's handler returned, before any
+    // later tick of the count-down can move the clock on.
+    struct Outcome
+    {
+        qint64 elapsedMs = 0;
+        QList<Dialogs::Shown> boxes;
+        QList<TrayRecord> balloons;
+        QString clock;
+        QString nextReport;
+    };
+
+    static void addRow(const char *name, const QString &target, const QString &mode, Expect expect,
+                       const QStringList &shown, bool balloon, int tries, int waits = 0, int deadlineMs = 0,
+                       int times = 0, const QString &typed = {})
+    {
+        QTest::newRow(name) << target << mode << times << deadlineMs << typed << expect << shown << balloon << tries
+                            << waits;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The clock from a Date header (UTC + 8 h) and the fallback to local time must be
+        // told apart, also on a machine whose own zone is UTC+8.
+        qputenv("TZ", "UTC");
+#ifdef Q_OS_UNIX
+        tzset();
+#endif
+        QVERIFY(m_service.start());
+    }
+    void init()
+    {
+        QVERIFY(m_service.clear());
+    }
+
+    void faultMatrix_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("times");      // fault uses; 0: every request
+        QTest::addColumn<int>("deadlineMs"); // 0: the program's own 9,999 ms
+        QTest::addColumn<QString>("typed");  // login: the password; registration: the account
+        QTest::addColumn<Expect>("expect");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("balloon");
+        QTest::addColumn<int>("tries"); // requests the target receives
+        QTest::addColumn<int>("waits"); // deadlines the action waits out
+
+        const QString info = u"softinfo"_s;
+        const QString login = u"login"_s;
+        const QString online = u"online"_s;
+        const QString reg = u"reg"_s;
+        const QString time = u"time"_s;
+        const int s = kShortDeadlineMs;
+        using E = Expect;
+
+        // Software information at start-up: the tray icon does not exist yet, so no balloon
+        // can be shown; an empty answer is asked for once more. A non-200 answer's body is
+        // an answer, read like any text that is no JSON.
+        addRow("softinfo 404", info, u"404"_s, E::InfoNotJson, {}, false, 1);
+        addRow("softinfo 500", info, u"500"_s, E::InfoNotJson, {}, false, 1);
+        addRow("softinfo silent", info, u"silent"_s, E::InfoFailed, {}, false, 2, 2, s);
+        addRow("softinfo silent once, real deadline", info, u"silent"_s, E::InfoDistributed, {}, false, 2, 1, 0, 1);
+        addRow("softinfo drop", info, u"drop"_s, E::InfoFailed, {}, false, 2);
+        addRow("softinfo empty", info, u"empty"_s, E::InfoFailed, {}, false, 2);
+        addRow("softinfo badjson", info, u"badjson"_s, E::InfoNotJson, {}, false, 1);
+        addRow("softinfo gbk", info, u"gbk"_s, E::InfoDistributed, {}, false, 1);
+        addRow("softinfo huge", info, u"huge"_s, E::InfoFailed, {}, false, 2);
+        addRow("softinfo kick", info, u"kick"_s, E::InfoNotJson, {}, false, 1);
+
+        // Login: a status other than 200 or no answer raises the balloon; an empty answer is
+        // the network-failure box; any other text is the service's refusal, shown as it came.
+        addRow("login 404", login, u"404"_s, E::LoginRefused, {k404Body}, true, 1);
+        addRow("login 500", login, u"500"_s, E::LoginRefused, {k500Body}, true, 1);
+        addRow("login silent", login, u"silent"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1, 1, s);
+        addRow("login drop", login, u"drop"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1);
+        addRow("login empty", login, u"empty"_s, E::LoginRefused, {kLoginNoAnswer}, false, 1);
+        addRow("login badjson", login, u"badjson"_s, E::LoginRefused, {kBadJson}, false, 1);
+        addRow("login gbk", login, u"gbk"_s, E::LoginSignedIn, {}, false, 1);
+        addRow("login gbk refusal", login, u"gbk"_s, E::LoginRefused, {kWrongPassword}, false, 1, 0, 0, 0, u"wrong"_s);
+        addRow("login huge", login, u"huge"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1);
+        addRow("login kick", login, u"kick"_s, E::LoginRefused, {kKickText}, false, 1);
+
+        // Online report: only "kick" ends the session; any other outcome reads the software
+        // information and the clock anew.
+        addRow("online 404", online, u"404"_s, E::ReportGoesOn, {}, true, 1);
+        addRow("online 500", online, u"500"_s, E::ReportGoesOn, {}, true, 1);
+        addRow("online silent", online, u"silent"_s, E::ReportGoesOn, {}, true, 1, 1, s);
+        addRow("online drop", online, u"drop"_s, E::ReportGoesOn, {}, true, 1);
+        addRow("online empty", online, u"empty"_s, E::ReportGoesOn, {}, false, 1);
+        addRow("online badjson", online, u"badjson"_s, E::ReportGoesOn, {}, false, 1);
+        addRow("online gbk", online, u"gbk"_s, E::ReportGoesOn, {}, false, 1);
+        addRow("online huge", online, u"huge"_s, E::ReportGoesOn, {}, true, 1);
+        addRow("online kick", online, u"kick"_s, E::ReportKicked, {kKicked}, false, 1);
+
+        // Registration: "null" and no answer alike show the network-failure text; "ok"
+        // anywhere is success; anything else is shown.
+        addRow("reg 404", reg, u"404"_s, E::RegRefused, {k404Body}, true, 1);
+        addRow("reg 500", reg, u"500"_s, E::RegRefused, {k500Body}, true, 1);
+        addRow("reg silent", reg, u"silent"_s, E::RegRefused, {kRegNoAnswer}, true, 1, 1, s);
+        addRow("reg drop", reg, u"drop"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
+        addRow("reg empty", reg, u"empty"_s, E::RegRefused, {kRegNoAnswer}, false, 1);
+        addRow("reg badjson", reg, u"badjson"_s, E::RegRefused, {kBadJson}, false, 1);
+        addRow("reg gbk", reg, u"gbk"_s, E::RegCreated, {}, false, 1);
+        addRow("reg gbk refusal", reg, u"gbk"_s, E::RegRefused, {kTakenName}, false, 1, 0, 0, 0, u"demo"_s);
+        addRow("reg huge", reg, u"huge"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
+        addRow("reg kick", reg, u"kick"_s, E::RegRefused, {kKickText}, false, 1);
+
+        // Time source: only the headers count, whatever the status or the body; it never
+        // shows a notice.
+        addRow("time 404", time, u"404"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time 500", time, u"500"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time silent", time, u"silent"_s, E::ClockEmpty, {}, false, 1, 1, s);
+        addRow("time drop", time, u"drop"_s, E::ClockEmpty, {}, false, 1);
+        addRow("time empty", time, u"empty"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time badjson", time, u"badjson"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time gbk", time, u"gbk"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time huge", time, u"huge"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time kick", time, u"kick"_s, E::ClockFromDate, {}, false, 1);
+        addRow("time without Date header", time, u"nodate"_s, E::ClockLocal, {}, false, 1);
+    }
+
+    void faultMatrix()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, mode);
+        QFETCH(int, times);
+        QFETCH(int, deadlineMs);
+        QFETCH(QString, typed);
+        QFETCH(Expect, expect);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, balloon);
+        QFETCH(int, tries);
+        QFETCH(int, waits);
+
+        if (target == u"online"_s)
+            QVERIFY(m_service.setFault(u"time"_s, u"date"_s, kDateHeader));
+        QVERIFY(m_service.setFault(target, mode, {}, times));
+
+        const QByteArray cfg = cfgWithSavedLogin(kSavedUser, kSavedPass);
+        WindowHarness h(m_service.baseUrl(), m_service.baseUrl(), cfg);
+        zq &w = *h.window;
+        AppState &state = w.state();
+        const Controls &c = w.controls();
+        // Every request, the time source's included, waits on this one deadline.
+        if (deadlineMs > 0)
+            w.webClient().setDeadline(std::chrono::milliseconds(deadlineMs));
+        else
+            QCOMPARE(w.webClient().deadline(), std::chrono::milliseconds(kRealDeadlineMs));
+        QCOMPARE(h.cfgBytes(), cfg);
+
+        // The captions the layout gives, before any answer changes them.
+        QStringList layoutLinks;
+        for (int i = 0; i < 12; ++i)
+            layoutLinks << c.regLink(i)->text();
+        const QString layoutHeading = c.tipsLabel(8)->text();
+        const QString layoutAnnouncement = c.tipsLabel(4)->text();
+        const QString caption = kProgramTitle + u"(v1.7) "_s;
+
+        Outcome got;
+        QElapsedTimer timer;
+        qsizetype traysBefore = 0;
+        int softinfoBefore = 0;
+        int timeBefore = 0;
+        QString clockBeforeTick;
+
+        if (target == u"softinfo"_s) {
+            timer.start();
+            w.startUp();
+            got.elapsedMs = timer.elapsed();
+            w.show();
+        } else {
+            w.startUp();
+            w.show();
+            QCOMPARE(w.windowTitle(), caption);
+            if (target == u"login"_s) {
+                w.linksPanels().tipsAction(1);
+                QCOMPARE(c.login_user->text(), kSavedUser);
+                c.login_user->setText(u"demo"_s);
+                c.login_pass->setText(typed.isEmpty() ? u"demo123"_s : typed);
+                traysBefore = h.traySends->size();
+                timer.start();
+                QTest::mouseClick(c.vip_login, Qt::LeftButton);
+                got.elapsedMs = timer.elapsed();
+            } else if (target == u"reg"_s) {
+                w.linksPanels().tipsAction(2);
+                QVERIFY(c.reg_pt->count() > 0);
+                c.reg_user->setText(typed.isEmpty() ? u"fault_user"_s : typed);
+                c.reg_pass->setText(u"pw1"_s);
+                c.user_shishicaiattachid->setText(u"plat01"_s);
+                QCOMPARE(c.reg_email->text(), u"@"_s);
+                traysBefore = h.traySends->size();
+                timer.start();
+                QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+                got.elapsedMs = timer.elapsed();
+            } else if (target == u"online"_s) {
+                w.sessionClock().delay_timer_Timer();
+                QCOMPARE(state.clock_text, u"2026-12-08 12:15:37"_s);
+                const QList<QJsonObject> log = m_service.log();
+                softinfoBefore = requestsTo(log, u"softinfo"_s);
+                timeBefore = requestsTo(log, u"time"_s);
+                // Due on the next tick. From here to the tick no event may run, or a timer
+                // tick of the window would send the report first.
+                state.next_report_text = state.clock_text;
+                clockBeforeTick = state.clock_text;
+                traysBefore = h.traySends->size();
+                timer.start();
+                w.sessionClock().count_down_Timer();
+                got.elapsedMs = timer.elapsed();
+            } else if (target == u"time"_s) {
+                QVERIFY(state.clock_text.isEmpty());
+                traysBefore = h.traySends->size();
+                timer.start();
+                w.sessionClock().delay_timer_Timer();
+                got.elapsedMs = timer.elapsed();
+            } else {
+                QFAIL("unknown target");
+            }
+        }
+        got.boxes = w.dialogs().shown();
+        got.balloons = balloonsSince(*h.traySends, traysBefore);
+        got.clock = state.clock_text;
+        got.nextReport = state.next_report_text;
+
+        // What the user sees: the message boxes, with the program title and OK only ...
+        QStringList texts;
+        for (const Dialogs::Shown &box : got.boxes) {
+            texts << box.text;
+            QCOMPARE(box.title, kProgramTitle);
+            QVERIFY(!box.withCancel);
+        }
+        QCOMPARE(texts, shown);
+        // ... and the slow-network balloon, exactly once when it is due.
+        QCOMPARE(got.balloons.size(), balloon ? 1 : 0);
+        if (balloon) {
+            const TrayRecord &notice = got.balloons.first();
+            QCOMPARE(notice.infoText(), kSlowNetwork);
+            QCOMPARE(notice.infoTitleText(), u"栖木提示"_s);
+            QCOMPARE(notice.dwInfoFlags, NIIF_INFO);
+            QCOMPARE(notice.uTimeout, 2000u);
+        }
+
+        // Never past its deadline; and where an answer or a failure came, not until it either.
+        const qint64 deadline = deadlineMs > 0 ? deadlineMs : kRealDeadlineMs;
+        if (waits == 0) {
+            QVERIFY2(got.elapsedMs < deadline, qPrintable(u"took %1 ms"_s.arg(got.elapsedMs)));
+        } else {
+            QVERIFY2(got.elapsedMs >= waits * deadline - 5, qPrintable(u"took %1 ms"_s.arg(got.elapsedMs)));
+            QVERIFY2(got.elapsedMs < waits * deadline + kMarginMs, qPrintable(u"took %1 ms"_s.arg(got.elapsedMs)));
+        }
+
+        // The program ends only on the report's "kick".
+        QCOMPARE(h.exits, expect == Expect::ReportKicked ? QList<int>{0} : QList<int>{});
+
+        // cfg.ini: byte for byte as before, unless the login went through.
+        if (expect == Expect::LoginSignedIn) {
+            const QByteArray saved = "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=demo\r\n"
+                                     "login_pass=demo123\r\n; " +
+                                     tarel_tools::toAnsi(u"保存的登录，勿改"_s) + "\r\n";
+            QCOMPARE(h.cfgBytes(), saved);
+        } else {
+            QCOMPARE(h.cfgBytes(), cfg);
+        }
+
+        const QList<QJsonObject> log = m_service.log();
+        if (mode == u"drop"_s) {
+            // Qt's HTTP layer sends a request once more when the peer closes the connection
+            // without a byte of answer; the program itself asks only as often as it should.
+            const int received = requestsTo(log, target);
+            QVERIFY2(received >= tries && received <= 2 * tries, qPrintable(QString::number(received)));
+        } else {
+            QCOMPARE(requestsTo(log, target), tries);
+        }
+
+        const QString onlineTemplate =
+            m_service.baseUrl() +
+            u"spcenter/zqsso.php?a=online&code=zq_softinfo&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s;
+
+        switch (expect) {
+        case Expect::InfoFailed:
+        case Expect::InfoNotJson:
+            QCOMPARE(c.tipsLabel(0)->text(), expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
+            QCOMPARE(state.online_url, expect == Expect::InfoFailed ? QString() : onlineTemplate);
+            QVERIFY(state.plan_page_url.isEmpty());
+            QVERIFY(state.reg_platform_text.isEmpty());
+            QVERIFY(state.reg_link_codes.isEmpty());
+            QCOMPARE(c.tipsLabel(4)->text(), layoutAnnouncement);
+            QCOMPARE(c.tipsLabel(8)->text(), layoutHeading);
+            for (int i = 0; i < 12; ++i) {
+                QCOMPARE(c.regLink(i)->text(), layoutLinks.at(i));
+                QVERIFY(!c.regLink(i)->isHidden());
+            }
+            QCOMPARE(c.reg_pt->count(), 0);
+            // Start-up goes on: the tray icon, the caption, the start timer.
+            QVERIFY(state.curTarelMsgTips != nullptr);
+            QCOMPARE(w.windowTitle(), caption);
+            QVERIFY(c.delay_timer->isActive());
+            break;
+        case Expect::InfoDistributed: {
+            QCOMPARE(c.tipsLabel(0)->text(), kStartingNotice);
+            QCOMPARE(state.online_url, onlineTemplate);
+            QCOMPARE(state.plan_page_url, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
+            QCOMPARE(state.reg_platform_text, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
+            QCOMPARE(c.tipsLabel(4)->text(),
+                     u"欢迎使用栖木分分彩智能做号计划软件！这是本地演示服务，计划每3秒更新一次。"_s);
+            QCOMPARE(c.tipsLabel(8)->text(), u"客服QQ:12345 彩票平台开户："_s);
+            const QStringList names{u"天天彩"_s, u"好运来"_s, u"幸运星"_s, u"金彩"_s, u"大发"_s, u"万家乐"_s};
+            for (int i = 0; i < 12; ++i) {
+                QCOMPARE(c.regLink(i)->isHidden(), i >= names.size());
+                if (i < names.size())
+                    QCOMPARE(c.regLink(i)->text(), names.at(i) + u" |"_s);
+            }
+            QCOMPARE(state.reg_link_codes, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
+            QCOMPARE(c.reg_pt->count(), int(names.size()));
+            for (int i = 0; i < names.size(); ++i)
+                QCOMPARE(c.reg_pt->itemText(i), names.at(i));
+            QCOMPARE(c.reg_pt->currentIndex(), 0);
+            break;
+        }
+        case Expect::LoginRefused:
+            QCOMPARE(state.cur_account, u"demo"_s);
+            QCOMPARE(state.cur_password, typed.isEmpty() ? u"demo123"_s : typed);
+            QVERIFY(c.frame_login->isVisible());
+            QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+            QCOMPARE(w.windowTitle(), caption);
+            QVERIFY(c.tipsLabel(1)->isVisible() && c.tipsLabel(2)->isVisible());
+            QVERIFY(!c.outplan->isVisible());
+            for (const QString &address : std::as_const(h.page->navigations))
+                QVERIFY2(!address.contains(u"u=demo"_s), qPrintable(address));
+            break;
+        case Expect::LoginSignedIn:
+            QCOMPARE(state.cur_account, u"demo"_s);
+            QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
+            QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
+            QVERIFY(!c.frame_login->isVisible());
+            QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
+            QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+            QVERIFY(c.outplan->isVisible());
+            QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+            break;
+        case Expect::ReportGoesOn:
+            // Read anew: the software information once, the clock from the time source.
+            QCOMPARE(requestsTo(log, u"softinfo"_s), softinfoBefore + 1);
+            QCOMPARE(requestsTo(log, u"time"_s), timeBefore + 1);
+            QCOMPARE(got.clock, u"2026-12-08 12:15:37"_s);
+            QCOMPARE(got.nextReport, u"2026-12-08 12:25:37"_s);
+            QCOMPARE(state.online_url, onlineTemplate);
+            QVERIFY(state.curTarelMsgTips != nullptr);
+            QVERIFY(c.count_down->isActive());
+            break;
+        case Expect::ReportKicked:
+            QCOMPARE(requestsTo(log, u"softinfo"_s), softinfoBefore);
+            QCOMPARE(requestsTo(log, u"time"_s), timeBefore);
+            QCOMPARE(got.clock, clockPlus(clockBeforeTick, 1));
+            QVERIFY(!c.count_down->isActive());
+            // Unloaded without the exit question: the tray icon is gone.
+            QVERIFY(state.curTarelMsgTips == nullptr);
+            QCOMPARE(h.traySends->last().message, NIM_DELETE);
+            QVERIFY(w.unloaded());
+            break;
+        case Expect::RegRefused:
+            QVERIFY(c.frame_reg->isVisible());
+            QVERIFY(!c.frame_login->isVisible());
+            QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+            QCOMPARE(c.login_user->text(), kSavedUser);
+            QCOMPARE(c.login_pass->text(), kSavedPass);
+            break;
+        case Expect::RegCreated: {
+            QCOMPARE(c.login_user->text(), u"fault_user"_s);
+            QCOMPARE(c.login_pass->text(), u"pw1"_s);
+            QVERIFY(c.frame_login->isVisible());
+            QVERIFY(!c.frame_reg->isVisible());
+            QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+            bool kept = false;
+            for (const QJsonValue &account : m_service.accounts())
+                kept = kept || account.toObject().value(u"account"_s).toString() == u"fault_user"_s;
+            QVERIFY(kept);
+            break;
+        }
+        case Expect::ClockFromDate:
+        case Expect::ClockLocal: {
+            const QDateTime reference = expect == Expect::ClockFromDate
+                                            ? QDateTime::currentDateTimeUtc().addSecs(8 * 3600)
+                                            : QDateTime::currentDateTime();
+            QVERIFY2(distance(got.clock, reference) <= 10, qPrintable(got.clock));
+            QCOMPARE(got.nextReport, clockPlus(got.clock, 600));
+            break;
+        }
+        case Expect::ClockEmpty: {
+            QVERIFY(got.clock.isEmpty());
+            QVERIFY(got.nextReport.isEmpty());
+            // Nothing is scheduled: a tick sends no report.
+            w.sessionClock().count_down_Timer();
+            QCOMPARE(requestsTo(m_service.log(), u"online"_s), 0);
+            break;
+        }
+        }
+
+        if (target == u"time"_s) {
+            // The rest of the start timer ran whatever the clock got.
+            QCOMPARE(state.report_period, qint16(600));
+            QVERIFY(!c.delay_timer->isActive());
+            QVERIFY(c.zq_main_web->isVisible());
+            QVERIFY(!c.tipsLabel(0)->isVisible());
+            QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
+        }
+    }
+};
+
+QTEST_MAIN(FaultMatrixTest)
+#include "tst_faultmatrix.moc"

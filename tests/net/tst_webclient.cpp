@@ -1,0 +1,564 @@
+#include "loopbackserver.h"
+#include "net/webclient.h"
+#include "rawpeer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using tarel_tools::WebClient;
+
+namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+// Long enough that a test which ran into it has plainly failed: the answer, not the
+// deadline, must end these waits.
+constexpr auto LongDeadline = 60s;
+
+QString slowNetworkNotice()
+{
+    return u"检测到你的网速有点慢，请尝试解决方法：\r\n1、换一个更优质的网络环境使用本软件\r\n"
+           u"2、尝试重启家里的路由器或重新拨号上网"_s;
+}
+
+WebClient::NoticeSink collectInto(QStringList &notices)
+{
+    return [&notices](const QString &text) { notices << text; };
+}
+
+QString request(WebClient &client, const QString &method, const QString &url, const QString &body = {})
+{
+    if (method == u"POST"_s)
+        return client.postWebContent(url, body);
+    if (method == u"HEADERS"_s)
+        return client.getResponseHeaders(url);
+    return client.getWebContent(url);
+}
+
+QStringList expectedNotices(bool shown)
+{
+    return shown ? QStringList{slowNetworkNotice()} : QStringList{};
+}
+
+QStringList *capturedLog = nullptr;
+
+void captureLog(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (capturedLog && qstrcmp(context.category, "zq.net") == 0)
+        *capturedLog << message;
+}
+
+// A client under test: its notices collected, and a deadline long enough that only a failed
+// test waits it out.
+struct ClientUnderTest
+{
+    QStringList notices;
+    WebClient web;
+    QElapsedTimer started;
+
+    ClientUnderTest()
+    {
+        web.setNoticeSink(collectInto(notices));
+        web.setDeadline(LongDeadline);
+        started.start();
+    }
+    Q_DISABLE_COPY_MOVE(ClientUnderTest)
+
+    // The call ended on its answer, not on the deadline.
+    bool endedBeforeDeadline() const { return started.elapsed() < std::chrono::milliseconds(LongDeadline).count(); }
+};
+
+} // namespace
+
+class TestWebClient final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void get_data();
+    void get();
+    void post_data();
+    void post();
+    void redirect_isFollowed();
+    void invalidUrl_data();
+    void invalidUrl();
+    void oversizeBody_data();
+    void oversizeBody();
+    void droppedConnection_data();
+    void droppedConnection();
+    void silentServer_realDeadline();
+    void silentServer_shortDeadline_data();
+    void silentServer_shortDeadline();
+    void responseHeaders_data();
+    void responseHeaders();
+    void nestedRequest_data();
+    void nestedRequest();
+    void clientDestroyedDuringWait_returnsEmptyQuietly();
+    void applicationQuitDuringWait_endsWaitQuietly();
+    void noticeSinkFailure_staysInside_data();
+    void noticeSinkFailure_staysInside();
+    void log_leavesQueryOut();
+
+private:
+    std::string uniquePath(const char *stem) { return "/" + std::string(stem) + "/" + std::to_string(++m_paths); }
+
+    std::unique_ptr<LoopbackServer> m_server;
+    int m_paths = 0;
+};
+
+void TestWebClient::initTestCase()
+{
+    // The client honours the system proxy; loopback must never be sent through one.
+    qputenv("no_proxy", "127.0.0.1,localhost");
+    qputenv("NO_PROXY", "127.0.0.1,localhost");
+    m_server = std::make_unique<LoopbackServer>();
+    QVERIFY(m_server->port() > 0);
+}
+
+void TestWebClient::cleanupTestCase()
+{
+    m_server.reset();
+}
+
+void TestWebClient::get_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("notice");
+
+    QTest::newRow("200 answer") << 200 << "text/plain"_ba
+                                << "ok|12345"_ba << u"ok|12345"_s << false;
+    QTest::newRow("200 empty") << 200 << "text/plain"_ba
+                               << ""_ba << QString() << false;
+    QTest::newRow("404 with body") << 404 << "text/html"_ba
+                                   << "<h1>gone</h1>"_ba << u"<h1>gone</h1>"_s << true;
+    QTest::newRow("400 with body") << 400 << "text/plain"_ba
+                                   << "bad"_ba << u"bad"_s << true;
+    QTest::newRow("401 with body") << 401 << "text/plain"_ba
+                                   << "who"_ba << u"who"_s << true;
+    QTest::newRow("500 empty") << 500 << "text/plain"_ba
+                               << ""_ba << QString() << true;
+    QTest::newRow("503 with body") << 503 << "text/plain"_ba
+                                   << "busy"_ba << u"busy"_s << true;
+
+    QTest::newRow("no charset is UTF-8") << 200 << "text/plain"_ba
+                                         << "ok 你好"_ba << u"ok 你好"_s << false;
+    QTest::newRow("no content type is UTF-8") << 200 << ""_ba
+                                              << "中文"_ba << u"中文"_s << false;
+    QTest::newRow("UTF-8 byte order mark dropped") << 200 << "text/plain; charset=utf-8"_ba
+                                                   << "\xEF\xBB\xBFok"_ba << u"ok"_s << false;
+    QTest::newRow("GBK") << 200 << "text/plain; charset=GBK"_ba
+                         << "\xC4\xE3\xBA\xC3|ok"_ba << u"你好|ok"_s << false;
+    QTest::newRow("gb2312, no blank") << 200 << "text/html;charset=gb2312"_ba
+                                      << "\xD6\xD0\xCE\xC4"_ba << u"中文"_s << false;
+    QTest::newRow("GB18030 quoted") << 200 << "text/plain; charset=\"GB18030\""_ba
+                                    << "\xD6\xD0\xCE\xC4"_ba << u"中文"_s << false;
+    QTest::newRow("unknown charset is UTF-8") << 200 << "text/plain; charset=x-nonesuch"_ba
+                                              << "中文"_ba << u"中文"_s << false;
+    QTest::newRow("ISO-8859-1") << 200 << "text/plain; charset=ISO-8859-1"_ba
+                                << "caf\xE9"_ba << u"café"_s << false;
+    QTest::newRow("exactly 4 MiB") << 200 << "text/plain"_ba << QByteArray(4 * MiB, 'a') << QString(4 * MiB, u'a')
+                                   << false;
+}
+
+void TestWebClient::get()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+    QFETCH(bool, notice);
+
+    const std::string path = uniquePath("get");
+    m_server->setAnswer(path, {status, contentType.toStdString(), body.toStdString()});
+    ClientUnderTest c;
+
+    const QString text = c.web.getWebContent(m_server->url(QString::fromStdString(path) + u"?a=1&b=2"_s));
+    QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
+
+    QCOMPARE(text, expected);
+    QCOMPARE(c.notices, expectedNotices(notice));
+    const auto received = m_server->receivedFor(path);
+    QCOMPARE(received.size(), size_t(1));
+    QCOMPARE(QByteArray::fromStdString(received.front().method), "GET"_ba);
+    QCOMPARE(QByteArray::fromStdString(received.front().contentType), QByteArray());
+}
+
+void TestWebClient::post_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("notice");
+
+    QTest::newRow("200 with body") << 200 << "{\"annouce\":\"x\"}"_ba << u"{\"annouce\":\"x\"}"_s << false;
+    QTest::newRow("200 empty") << 200 << ""_ba << QString() << true;
+    QTest::newRow("500 with body") << 500 << "server error"_ba << u"server error"_s << false;
+    QTest::newRow("404 empty") << 404 << ""_ba << QString() << true;
+}
+
+void TestWebClient::post()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, expected);
+    QFETCH(bool, notice);
+
+    const std::string path = uniquePath("post");
+    m_server->setAnswer(path, {status, "text/html; charset=utf-8", answer.toStdString()});
+    ClientUnderTest c;
+
+    const QString form = u"?act=tarel_zt_info&pt=default&code=%C0%B8+x%26y"_s;
+    const QString text = c.web.postWebContent(m_server->url(QString::fromStdString(path) + form), form);
+    QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
+
+    QCOMPARE(text, expected);
+    QCOMPARE(c.notices, expectedNotices(notice));
+    const auto received = m_server->receivedFor(path);
+    QCOMPARE(received.size(), size_t(1));
+    QCOMPARE(QByteArray::fromStdString(received.front().method), "POST"_ba);
+    QCOMPARE(QByteArray::fromStdString(received.front().contentType), "application/x-www-form-urlencoded"_ba);
+    QCOMPARE(QByteArray::fromStdString(received.front().body), form.toLatin1());
+}
+
+void TestWebClient::redirect_isFollowed()
+{
+    const std::string target = uniquePath("target");
+    const std::string moved = uniquePath("moved");
+    m_server->setAnswer(target, {200, "text/plain", "arrived"});
+    m_server->setAnswer(moved, {302, "text/plain", "see elsewhere", false, {}, target});
+    ClientUnderTest c;
+
+    QCOMPARE(c.web.getWebContent(m_server->url(QString::fromStdString(moved))), u"arrived"_s);
+    QCOMPARE(c.notices, QStringList());
+}
+
+void TestWebClient::invalidUrl_data()
+{
+    QTest::addColumn<QString>("url");
+
+    QTest::newRow("empty") << QString();
+    QTest::newRow("words") << u"not a url"_s;
+    QTest::newRow("scheme only") << u"http://"_s;
+    QTest::newRow("no host") << u"http:///plain"_s;
+    QTest::newRow("no scheme") << u"127.0.0.1:{port}/plain"_s;
+    QTest::newRow("ftp") << u"ftp://127.0.0.1:{port}/plain"_s;
+    QTest::newRow("local file") << u"file:///etc/hostname"_s;
+    QTest::newRow("data url") << u"data:text/plain,hello"_s;
+}
+
+void TestWebClient::invalidUrl()
+{
+    QFETCH(QString, url);
+    url.replace(u"{port}"_s, QString::number(m_server->port()));
+    m_server->setAnswer("/plain", {200, "text/plain", "should not be asked"});
+    const size_t before = m_server->received().size();
+    ClientUnderTest c;
+
+    for (const QString &method : {u"GET"_s, u"POST"_s, u"HEADERS"_s}) {
+        QCOMPARE(request(c.web, method, url, u"a=1"_s), QString());
+        QVERIFY2(c.endedBeforeDeadline(), qPrintable(method));
+    }
+    QCOMPARE(c.notices, QStringList());
+    QCOMPARE(m_server->received().size(), before);
+}
+
+void TestWebClient::oversizeBody_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("chunked");
+    QTest::addColumn<qint64>("size");
+
+    QTest::newRow("GET 5 MiB with length") << u"GET"_s << false << 5 * MiB;
+    QTest::newRow("GET 5 MiB chunked") << u"GET"_s << true << 5 * MiB;
+    QTest::newRow("GET one byte over 4 MiB, chunked") << u"GET"_s << true << 4 * MiB + 1;
+    QTest::newRow("POST 5 MiB with length") << u"POST"_s << false << 5 * MiB;
+    QTest::newRow("POST 5 MiB chunked") << u"POST"_s << true << 5 * MiB;
+}
+
+void TestWebClient::oversizeBody()
+{
+    QFETCH(QString, method);
+    QFETCH(bool, chunked);
+    QFETCH(qint64, size);
+
+    const std::string path = uniquePath("big");
+    m_server->setAnswer(path, {200, "text/plain", std::string(size_t(size), 'b'), chunked});
+    ClientUnderTest c;
+
+    QCOMPARE(request(c.web, method, m_server->url(QString::fromStdString(path)), u"a=1"_s), QString());
+    QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
+    // No answer for GET, an empty result for POST: the notice either way.
+    QCOMPARE(c.notices, expectedNotices(true));
+}
+
+void TestWebClient::droppedConnection_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("notice");
+
+    QTest::newRow("GET") << u"GET"_s << true;
+    QTest::newRow("POST") << u"POST"_s << true;
+    QTest::newRow("response headers") << u"HEADERS"_s << false;
+}
+
+void TestWebClient::droppedConnection()
+{
+    QFETCH(QString, method);
+    QFETCH(bool, notice);
+
+    RawPeer peer(RawPeer::Mode::Drop);
+    ClientUnderTest c;
+
+    QCOMPARE(request(c.web, method, peer.url(u"/dropped"_s), u"a=1"_s), QString());
+    QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
+    QCOMPARE(c.notices, expectedNotices(notice));
+    QVERIFY(!peer.heads().empty());
+}
+
+void TestWebClient::silentServer_realDeadline()
+{
+    RawPeer peer(RawPeer::Mode::Silent);
+    QStringList notices;
+    WebClient client;
+    client.setNoticeSink(collectInto(notices));
+    QCOMPARE(client.deadline(), 9999ms);
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QString text = client.getWebContent(peer.url(u"/silent"_s));
+    const qint64 waited = elapsed.elapsed();
+    qInfo("silent server: the wait ended after %lld ms", waited);
+
+    QVERIFY2(waited >= 9999, qPrintable(QString::number(waited)));
+    QCOMPARE(text, QString());
+    QCOMPARE(notices, expectedNotices(true));
+}
+
+void TestWebClient::silentServer_shortDeadline_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("notice");
+
+    QTest::newRow("POST") << u"POST"_s << true;
+    QTest::newRow("response headers") << u"HEADERS"_s << false;
+}
+
+void TestWebClient::silentServer_shortDeadline()
+{
+    QFETCH(QString, method);
+    QFETCH(bool, notice);
+
+    RawPeer peer(RawPeer::Mode::Silent);
+    QStringList notices;
+    WebClient client;
+    client.setNoticeSink(collectInto(notices));
+    client.setDeadline(300ms);
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(request(client, method, peer.url(u"/silent"_s), u"a=1"_s), QString());
+    QVERIFY2(elapsed.elapsed() >= 300, "ended before its deadline");
+    QCOMPARE(notices, expectedNotices(notice));
+}
+
+void TestWebClient::responseHeaders_data()
+{
+    QTest::addColumn<QByteArray>("statusLine");
+
+    QTest::newRow("200") << "HTTP/1.1 200 OK"_ba;
+    QTest::newRow("404: any complete answer counts") << "HTTP/1.1 404 Not Found"_ba;
+}
+
+void TestWebClient::responseHeaders()
+{
+    QFETCH(QByteArray, statusLine);
+
+    RawPeer peer(RawPeer::Mode::Answer, statusLine.toStdString() +
+                                            "\r\nDate: Tue, 08 Dec 2026 04:15:37 GMT\r\n"
+                                            "X-Probe: one\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
+    ClientUnderTest c;
+
+    const QString headers = c.web.getResponseHeaders(peer.url(u"/clock"_s));
+    const QStringList lines = headers.split(u"\r\n"_s);
+    QVERIFY2(lines.contains(u"Date: Tue, 08 Dec 2026 04:15:37 GMT"_s), qPrintable(headers));
+    QVERIFY2(lines.contains(u"X-Probe: one"_s), qPrintable(headers));
+    QVERIFY2(!headers.contains(u"HTTP/1.1"_s), "the status line belongs to no header");
+    QVERIFY2(!headers.contains(u"hello"_s), "the body belongs to no header");
+    QCOMPARE(c.notices, QStringList());
+
+    const std::vector<std::string> heads = peer.heads();
+    QCOMPARE(heads.size(), size_t(1));
+    const QList<QByteArray> sent = QByteArray::fromStdString(heads.front()).split('\n');
+    QCOMPARE(sent.front().trimmed(), "GET /clock HTTP/1.1"_ba);
+    const auto lineAt = [&sent](const QByteArray &line) {
+        for (qsizetype i = 0; i < sent.size(); ++i) {
+            if (sent.at(i).trimmed() == line)
+                return i;
+        }
+        return qsizetype(-1);
+    };
+    const qsizetype modified = lineAt("If-Modified-Since: 0");
+    const qsizetype cache = lineAt("Cache-Control: no-cache");
+    const qsizetype connection = lineAt("Connection: close");
+    QVERIFY2(modified > 0 && cache > modified && connection > cache, heads.front().c_str());
+    const auto connectionLines = std::count_if(
+        sent.cbegin(), sent.cend(), [](const QByteArray &line) { return line.toLower().startsWith("connection:"); });
+    QCOMPARE(connectionLines, 1);
+}
+
+void TestWebClient::nestedRequest_data()
+{
+    QTest::addColumn<bool>("outerAnsweredLast");
+
+    QTest::newRow("outer answered after the inner one") << true;
+    QTest::newRow("outer answered during the inner wait") << false;
+}
+
+void TestWebClient::nestedRequest()
+{
+    QFETCH(bool, outerAnsweredLast);
+
+    const std::string outerPath = uniquePath("outer");
+    const std::string innerPath = uniquePath("inner");
+    m_server->setAnswer(outerPath, {200, "text/plain", "outer answer", false, outerAnsweredLast ? innerPath : ""});
+    m_server->setAnswer(innerPath, {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : outerPath});
+    ClientUnderTest c;
+
+    // Stands for the window's one-second tick, which may start a request of its own.
+    QStringList events;
+    QString inner;
+    QTimer tick;
+    tick.setSingleShot(true);
+    tick.setInterval(0);
+    connect(&tick, &QTimer::timeout, this, [&] {
+        inner = c.web.getWebContent(m_server->url(QString::fromStdString(innerPath)));
+        events << u"inner returned"_s;
+    });
+    tick.start();
+
+    const QString outer = c.web.getWebContent(m_server->url(QString::fromStdString(outerPath)));
+    events << u"outer returned"_s;
+
+    QCOMPARE(outer, u"outer answer"_s);
+    QCOMPARE(inner, u"inner answer"_s);
+    QCOMPARE(events, (QStringList{u"inner returned"_s, u"outer returned"_s}));
+    QCOMPARE(c.notices, QStringList());
+}
+
+void TestWebClient::clientDestroyedDuringWait_returnsEmptyQuietly()
+{
+    RawPeer peer(RawPeer::Mode::Silent);
+    QStringList notices;
+    QPointer<WebClient> client = new WebClient;
+    client->setNoticeSink(collectInto(notices));
+    client->setDeadline(LongDeadline);
+    // The window going away while its request waits takes the client with it.
+    QTimer::singleShot(0, this, [&client] { delete client.data(); });
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QString text = client->getWebContent(peer.url(u"/silent"_s));
+    QVERIFY2(elapsed.elapsed() < std::chrono::milliseconds(LongDeadline).count(), "waited out the deadline");
+    QVERIFY(client.isNull());
+    QCOMPARE(text, QString());
+    QCOMPARE(notices, QStringList());
+}
+
+void TestWebClient::applicationQuitDuringWait_endsWaitQuietly()
+{
+    RawPeer peer(RawPeer::Mode::Silent);
+    ClientUnderTest c;
+
+    // As in the program: the request runs from the main loop, and the application is told
+    // to quit while it waits.
+    QString text = u"never returned"_s;
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+        text = c.web.getWebContent(peer.url(u"/silent"_s));
+    });
+    QCoreApplication::exec();
+
+    QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
+    QCOMPARE(text, QString());
+    QCOMPARE(c.notices, QStringList());
+}
+
+void TestWebClient::noticeSinkFailure_staysInside_data()
+{
+    QTest::addColumn<int>("failure");
+
+    QTest::newRow("no sink") << 0;
+    QTest::newRow("sink throws std::exception") << 1;
+    QTest::newRow("sink throws something else") << 2;
+}
+
+void TestWebClient::noticeSinkFailure_staysInside()
+{
+    QFETCH(int, failure);
+
+    const std::string path = uniquePath("missing");
+    m_server->setAnswer(path, {404, "text/plain", "not here"});
+    WebClient client;
+    client.setDeadline(LongDeadline);
+    int calls = 0;
+    if (failure == 1)
+        client.setNoticeSink([&calls](const QString &) {
+            ++calls;
+            throw std::runtime_error("tray gone");
+        });
+    if (failure == 2)
+        client.setNoticeSink([&calls](const QString &) {
+            ++calls;
+            throw 42;
+        });
+
+    if (failure == 1)
+        QTest::ignoreMessage(QtWarningMsg, "notice failed: tray gone");
+    if (failure == 2)
+        QTest::ignoreMessage(QtWarningMsg, "notice failed");
+
+    QCOMPARE(client.getWebContent(m_server->url(QString::fromStdString(path))), u"not here"_s);
+    QCOMPARE(calls, failure == 0 ? 0 : 1);
+}
+
+void TestWebClient::log_leavesQueryOut()
+{
+    const std::string path = uniquePath("login");
+    m_server->setAnswer(path, {200, "text/plain", "ok|1"});
+    WebClient client;
+    client.setDeadline(LongDeadline);
+
+    QStringList log;
+    capturedLog = &log;
+    QLoggingCategory::setFilterRules(u"zq.net.debug=true"_s);
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+    const QString text =
+        client.getWebContent(m_server->url(QString::fromStdString(path) + u"?u=someone&p=hunter2secret"_s));
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    capturedLog = nullptr;
+
+    QCOMPARE(text, u"ok|1"_s);
+    QVERIFY2(log.join(u'\n').contains(QString::fromStdString(path)), qPrintable(log.join(u'\n')));
+    QVERIFY2(!log.join(u'\n').contains(u"hunter2secret"_s), qPrintable(log.join(u'\n')));
+}
+
+QTEST_GUILESS_MAIN(TestWebClient)
+#include "tst_webclient.moc"

@@ -1,0 +1,84 @@
+#include "text/ansi.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestAnsi final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void toAnsi_data();
+    void toAnsi();
+    void fromAnsi_data();
+    void fromAnsi();
+    void roundTrip_keepsGbkText();
+    void longText_convertsWhole();
+};
+
+void TestAnsi::toAnsi_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("ascii") << u"abc 123"_s << QByteArray("abc 123");
+    QTest::newRow("Chinese") << u"中文"_s << QByteArray("\xD6\xD0\xCE\xC4");
+    QTest::newRow("full-width punctuation") << u"，。"_s << QByteArray("\xA3\xAC\xA1\xA3");
+    QTest::newRow("Hangul is outside GBK") << u"a한b"_s << QByteArray("a?b");
+    QTest::newRow("emoji is one ?") << u"a😀b"_s << QByteArray("a?b");
+    QTest::newRow("several outside in a row") << u"😀😀中"_s << QByteArray("??\xD6\xD0");
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + u"x"_s << QByteArray("?x");
+    QTest::newRow("NUL kept") << u"a\0b"_s << QByteArray("a\0b", 3);
+}
+
+void TestAnsi::toAnsi()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(tarel_tools::toAnsi(text), expected);
+}
+
+void TestAnsi::fromAnsi_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    const QString bad(QChar(0xFFFD));
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("Chinese") << QByteArray("\xD6\xD0\xCE\xC4") << u"中文"_s;
+    QTest::newRow("lead byte at the end") << QByteArray("ab\xD6") << u"ab"_s + bad;
+    QTest::newRow("invalid byte in the middle") << QByteArray("a\xFF"
+                                                              "b\xD6\xD0")
+                                                << u"a"_s + bad + u"b中"_s;
+    QTest::newRow("lead byte before a blank") << QByteArray("\x81 x") << bad + u" x"_s;
+    QTest::newRow("many invalid bytes") << QByteArray(5000, '\xFF') + "ok" << QString(5000, QChar(0xFFFD)) + u"ok"_s;
+}
+
+void TestAnsi::fromAnsi()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(tarel_tools::fromAnsi(bytes), expected);
+}
+
+void TestAnsi::roundTrip_keepsGbkText()
+{
+    const QString text = u"栖木分分彩智能做号计划软件 v1.7 投注期:0001-9999期:"_s;
+    QCOMPARE(tarel_tools::fromAnsi(tarel_tools::toAnsi(text)), text);
+    QCOMPARE(tarel_tools::toAnsi(text).size(), 2 * 17 + 17);
+}
+
+void TestAnsi::longText_convertsWhole()
+{
+    // Longer than the converter's working buffer, in both directions.
+    const QString text = QString(3000, u'中') + u"end"_s;
+    const QByteArray bytes = tarel_tools::toAnsi(text);
+    QCOMPARE(bytes.size(), 6003);
+    QVERIFY(bytes.endsWith("end"));
+    QCOMPARE(tarel_tools::fromAnsi(bytes), text);
+}
+
+QTEST_GUILESS_MAIN(TestAnsi)
+#include "tst_ansi.moc"
