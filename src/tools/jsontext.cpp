@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -195,6 +196,23 @@ QString urlEncode(const QString &text)
         }
     }
     return QString::fromLatin1(out);
+}
+
+QString loggableUrl(const QUrl &url)
+{
+    if (url.isEmpty())
+        return u"(no address)"_s;
+    if (!url.isValid())
+        return u"(not an address)"_s;
+    // Without a host the whole text after the scheme is content (a script, a page, a path).
+    if (url.host().isEmpty())
+        return url.scheme() + u":..."_s;
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment).toDisplayString();
+}
+
+QString loggableUrl(const QString &url)
+{
+    return loggableUrl(QUrl(url));
 }
 
 QString regReplace(const QString &text, const QString &pattern, const QString &replacement)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+class QUrl;
+
 // Reading the service's JSON answers and shaping text for its requests.
 namespace tarel_tools {
 
@@ -23,6 +25,12 @@ QString getJsonText(const QString &json, const QString &key);
 // as "+", every other byte as "%" and two uppercase hexadecimal digits ("-", "_", "."
 // and "~" included).
 QString urlEncode(const QString &text);
+
+// An address as a log line may show it: a web address without its user, query and
+// fragment (the plan page and login addresses carry the password in their query), anything
+// else only by its scheme, and an address that does not parse not at all.
+QString loggableUrl(const QUrl &url);
+QString loggableUrl(const QString &url);
 
 // Every match of pattern, ignoring letter case, replaced by replacement, in which "$1" to
 // "$99", "$&", "$`", "$'" and "$$" have their usual script meaning. \d and \s match ASCII

@@ -1,5 +1,8 @@
 #include "links.h"
 
+#include "ansi.h"
+#include "jsontext.h"
+
 #include <QDesktopServices>
 #include <QLoggingCategory>
 #include <QUrl>
@@ -17,19 +20,20 @@ bool openUrl(const QString &url)
     const QUrl target(url.trimmed(), QUrl::StrictMode);
     const QString scheme = target.scheme();
     if (!target.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || target.host().isEmpty()) {
-        qCWarning(lcLinks) << "not opening" << url;
+        qCWarning(lcLinks).noquote() << "not opening" << loggableUrl(url.trimmed());
         return false;
     }
     const bool opened = QDesktopServices::openUrl(target);
     if (!opened)
-        qCWarning(lcLinks) << "the system did not open" << target;
+        qCWarning(lcLinks).noquote() << "the system did not open" << loggableUrl(target);
     return opened;
 }
 
 QString regLinkUrl(const QString &regSite, const QStringList &reg_link_codes, int index)
 {
     const QString code = reg_link_codes.value(index);
-    return regSite + u"reg.php?g="_s + QString::fromLatin1(QUrl::toPercentEncoding(code));
+    // Like every other value the program sends, the code goes out as its code page 936 bytes.
+    return regSite + u"reg.php?g="_s + QString::fromLatin1(toAnsi(code).toPercentEncoding());
 }
 
 void openRegLink(const QString &regSite, const QStringList &reg_link_codes, int index)

@@ -12,8 +12,8 @@ namespace tarel_tools {
 bool openUrl(const QString &url);
 
 // regSite + "reg.php?g=" + the code at `index` of `reg_link_codes`, or an empty g value
-// when there is no code at that index. The code comes from the service and is
-// percent-encoded (UTF-8), so it cannot end the value or add a parameter of its own.
+// when there is no code at that index. The code comes from the service; its code page 936
+// bytes are percent-encoded, so it cannot end the value or add a parameter of its own.
 QString regLinkUrl(const QString &regSite, const QStringList &reg_link_codes, int index);
 
 // Opens regLinkUrl(regSite, reg_link_codes, index) in the default browser.

@@ -1,5 +1,6 @@
 #include "silentwebpage.h"
 
+#include "jsontext.h"
 #include "links.h"
 
 #include <QLoggingCategory>
@@ -31,7 +32,7 @@ void SilentWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)
         return;
     // Leaving the request unanswered here and refusing it in createWindow means no engine
     // window ever exists; the user still gets the page, in the browser they know.
-    qCInfo(lcPage) << "new window sent to the default browser:" << request.requestedUrl();
+    qCInfo(lcPage).noquote() << "new window sent to the default browser:" << loggableUrl(request.requestedUrl());
     openUrl(request.requestedUrl().toString(QUrl::FullyEncoded));
 }
 
@@ -44,7 +45,7 @@ QWebEnginePage *SilentWebPage::createWindow(WebWindowType type)
 
 void SilentWebPage::onCertificateError(const QWebEngineCertificateError &error)
 {
-    qCWarning(lcPage) << "certificate error for" << error.url() << error.description();
+    qCWarning(lcPage).noquote() << "certificate error for" << loggableUrl(error.url()) << error.description();
     if (m_silent) {
         // The signal hands over a const reference, but answering is what it is for.
         QWebEngineCertificateError answer = error;
@@ -91,15 +92,17 @@ bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &
 void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                              int lineNumber, const QString &sourceID)
 {
+    // The source is the page's address, which carries the account and the password.
+    const QString source = loggableUrl(sourceID);
     switch (level) {
     case InfoMessageLevel:
-        qCInfo(lcPage, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCInfo(lcPage, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     case WarningMessageLevel:
-        qCWarning(lcPage, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCWarning(lcPage, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     case ErrorMessageLevel:
-        qCWarning(lcPage, "error %ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCWarning(lcPage, "error %ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     }
 }

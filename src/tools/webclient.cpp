@@ -1,6 +1,7 @@
 #include "webclient.h"
 
 #include "ansi.h"
+#include "jsontext.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -36,13 +37,6 @@ bool isWebUrl(const QUrl &url)
 {
     const QString scheme = url.scheme();
     return url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty();
-}
-
-// The login address carries the password in its query, so a log line shows only where a
-// request went.
-QString loggable(const QUrl &url)
-{
-    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment).toDisplayString();
 }
 
 // Qt reports an HTTP status of 400 and above as an error too; those answers still
@@ -251,7 +245,7 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     QElapsedTimer clock;
     clock.start();
     const bool post = method == Method::Post;
-    qCDebug(lcHttp).noquote() << methodName(post) << loggable(url);
+    qCDebug(lcHttp).noquote() << methodName(post) << loggableUrl(url);
     const QPointer<QNetworkReply> reply = post ? m_manager->post(request, body) : m_manager->get(request);
 
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -342,7 +336,7 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
         outcome = "deadline passed";
     else if (result.end != Exchange::End::Answered)
         outcome = "no answer";
-    qCDebug(lcHttp).noquote() << methodName(post) << loggable(url) << outcome << "status" << result.status << "bytes"
+    qCDebug(lcHttp).noquote() << methodName(post) << loggableUrl(url) << outcome << "status" << result.status << "bytes"
                               << result.body.size() << "after" << clock.elapsed() << "ms"
                               << (finished && result.end != Exchange::End::Answered ? reply->errorString() : QString());
     delete reply.data();

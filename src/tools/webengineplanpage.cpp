@@ -1,5 +1,6 @@
 #include "webengineplanpage.h"
 
+#include "jsontext.h"
 #include "silentwebpage.h"
 
 #include <QLoggingCategory>
@@ -58,10 +59,11 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
 
 bool isNavigableScheme(const QString &scheme)
 {
-    // Other schemes either run in the current document without a load (javascript:) or
-    // leave the engine altogether; neither would ever end the loading state.
-    return scheme == u"http"_s || scheme == u"https"_s || scheme == u"file"_s || scheme == u"data"_s ||
-           scheme == u"about"_s;
+    // The address comes from the network, and the plan page is a web page: a local file, a
+    // page carried in the address itself (data:) or a script (javascript:) is none of that.
+    // javascript: would also run in the current document without a load and never end the
+    // loading state.
+    return scheme == u"http"_s || scheme == u"https"_s;
 }
 
 } // namespace
@@ -117,8 +119,8 @@ void WebEnginePlanPage::navigate(const QString &url)
     if (!m_page)
         return;
     QUrl target(url);
-    if (!target.isValid() || !isNavigableScheme(target.scheme())) {
-        qCWarning(lcPlanPage) << "not a page address, showing a blank page instead:" << url;
+    if (!target.isValid() || !isNavigableScheme(target.scheme()) || target.host().isEmpty()) {
+        qCWarning(lcPlanPage).noquote() << "not a web page address, showing a blank page instead:" << loggableUrl(url);
         target = QUrl(u"about:blank"_s);
     }
     // A move to another fragment of the document already shown stays in that document: the
@@ -145,7 +147,7 @@ void WebEnginePlanPage::onLoadFinished(bool ok)
     m_loading = false;
     ++m_generation;
     if (!ok)
-        qCInfo(lcPlanPage) << "page load failed:" << (m_page ? m_page->url() : QUrl());
+        qCInfo(lcPlanPage).noquote() << "page load failed:" << loggableUrl(m_page ? m_page->url() : QUrl());
     Q_EMIT loadFinished(ok);
 }
 
