@@ -1,5 +1,6 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
+#include "cfglocation.h"
 #include "clickablelabel.h"
 #include "devservice.h"
 #include "jsontext.h"
@@ -12,6 +13,10 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -68,7 +73,12 @@ class SessionTest : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_service.start()); }
+    void initTestCase()
+    {
+        // The user's own settings folder is a test folder, never the real one.
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_service.start());
+    }
     void init() { QVERIFY(m_service.clear()); }
 
     void login_savesTypedTextsAndSwitchesToTheSignedInLayout()
@@ -393,6 +403,59 @@ private Q_SLOTS:
         // Before the first clock reading a tick only mirrors the page.
         QVERIFY(h->window->state().clock_text.isEmpty());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
+    }
+
+    void savedLogin_survivesTheNextStart_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("writable program folder: the file beside the program") << false;
+        QTest::newRow("read-only program folder: the user's own copy") << true;
+    }
+    void savedLogin_survivesTheNextStart()
+    {
+        QFETCH(bool, readOnly);
+        const QString userCopy =
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
+        QFile::remove(userCopy);
+        WindowHarness h(m_service.baseUrl(), m_service.baseUrl());
+        const QByteArray shipped = h.cfgBytes();
+        const QString cfgFolder = h.programDir() + u"/cfg"_s;
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::WriteOwner);
+            QFile::remove(userCopy);
+        });
+        if (readOnly) {
+            QVERIFY(QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            QVERIFY(QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+            // An administrator writes into a read-only folder all the same: only then is the
+            // check's answer given.
+            if (CfgLocation::canWrite(h.cfgPath()))
+                h.cfgWritable = [](const QString &) { return false; };
+        }
+        const QString expectedPath = readOnly ? userCopy : h.cfgPath();
+
+        h.window->startUp();
+        QCOMPARE(h.window->state().cfg_path, expectedPath);
+        QCOMPARE(QFile::exists(userCopy), readOnly);
+        if (readOnly) {
+            QFile copy(userCopy);
+            QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                     QFile::ReadOwner | QFile::WriteOwner);
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), shipped);
+        }
+        login(h, u"demo"_s, u"demo123"_s);
+        QVERIFY(h.window->windowTitle().endsWith(u"- demo"_s));
+        QCOMPARE(h.cfgBytes() == shipped, readOnly);
+
+        h.reopen();
+        h.window->startUp();
+        QCOMPARE(h.window->state().cfg_path, expectedPath);
+        QCOMPARE(h.window->controls().login_user->text(), u"demo"_s);
+        QCOMPARE(h.window->controls().login_pass->text(), u"demo123"_s);
+        QCOMPARE(h.cfgBytes() == shipped, readOnly);
     }
 
     void savedLogin_isRestoredButNotSent()
