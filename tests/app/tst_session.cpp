@@ -138,6 +138,39 @@ private Q_SLOTS:
         QVERIFY(h->window->controls().vip_login->isEnabled());
     }
 
+    void buttons_disabledWhileTheirRequestWaits_data()
+    {
+        QTest::addColumn<bool>("registration");
+        QTest::newRow("login: vip_login and vip_gotoreg") << false;
+        QTest::newRow("registration: vip_reg and vip_reg_undo") << true;
+    }
+    void buttons_disabledWhileTheirRequestWaits()
+    {
+        QFETCH(bool, registration);
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        const Controls &c = h->window->controls();
+        QPushButton *send = registration ? c.vip_reg : c.vip_login;
+        QPushButton *other = registration ? c.vip_reg_undo : c.vip_gotoreg;
+        if (registration) {
+            c.reg_user->setText(u"u1"_s);
+            c.reg_pass->setText(u"p1"_s);
+            c.user_shishicaiattachid->setText(u"s1"_s);
+        } else {
+            c.login_user->setText(u"demo"_s);
+            c.login_pass->setText(u"demo123"_s);
+        }
+        // The service holds its answer back; the client waits until its deadline.
+        QVERIFY(m_service.setFault(registration ? u"reg"_s : u"login"_s, u"silent"_s));
+        QList<bool> enabledDuringTheWait;
+        QTimer::singleShot(300, h->window.get(), [&] {
+            enabledDuringTheWait = {send->isEnabled(), other->isEnabled()};
+        });
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(enabledDuringTheWait, (QList<bool>{false, false}));
+        QVERIFY(send->isEnabled() && other->isEnabled());
+    }
+
     void login_okAnywhereWithABarSucceeds()
     {
         auto h = startedWindow();
