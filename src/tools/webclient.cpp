@@ -24,7 +24,6 @@
 #include <climits>
 #include <exception>
 #include <optional>
-
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;

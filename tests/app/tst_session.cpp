@@ -15,16 +15,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
-#include <QStandardPaths>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -447,8 +447,7 @@ private Q_SLOTS:
     void savedLogin_survivesTheNextStart()
     {
         QFETCH(bool, readOnly);
-        const QString userCopy =
-            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
+        const QString userCopy = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
         QFile::remove(userCopy);
         WindowHarness h(m_service.baseUrl(), m_service.baseUrl());
         const QByteArray shipped = h.cfgBytes();
@@ -474,8 +473,7 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(userCopy), readOnly);
         if (readOnly) {
             QFile copy(userCopy);
-            QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
-                     QFile::ReadOwner | QFile::WriteOwner);
+            QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
             QVERIFY(copy.open(QIODevice::ReadOnly));
             QCOMPARE(copy.readAll(), shipped);
         }

@@ -261,8 +261,7 @@ private Q_SLOTS:
         const QString before = u"clipboard before"_s;
         QTest::newRow("first platform link") << u"reglinks(0)"_s << kNoService + u"reg.php?g=code0"_s << before;
         QTest::newRow("last platform link") << u"reglinks(11)"_s << kNoService + u"reg.php?g=code11"_s << before;
-        QTest::newRow("draw results download") << u"tips_label(9)"_s << kNoService + u"a/awddownload.html"_s
-                                               << before;
+        QTest::newRow("draw results download") << u"tips_label(9)"_s << kNoService + u"a/awddownload.html"_s << before;
         QTest::newRow("copy the plan") << u"tips_label(7)"_s << QString() << u"第1期 01 02"_s;
         QTest::newRow("start-up notice") << u"tips_label(0)"_s << QString() << before;
         QTest::newRow("notice line") << u"tips_label(4)"_s << QString() << before;

@@ -14,8 +14,8 @@
 #include <QMutex>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -295,7 +295,8 @@ private Q_SLOTS:
         const QString all = log.join(u'\n');
         QVERIFY2(!all.contains(secret), qPrintable(all.mid(all.indexOf(secret) - 300, 600)));
         // The failure is still logged, with the address up to its query.
-        QVERIFY2(all.contains(u"page load failed: http://127.0.0.1:%1/plan.php"_s.arg(port)), qPrintable(all.left(4000)));
+        QVERIFY2(all.contains(u"page load failed: http://127.0.0.1:%1/plan.php"_s.arg(port)),
+                 qPrintable(all.left(4000)));
     }
 
     void deletedContext_isNotCalled()

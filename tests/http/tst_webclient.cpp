@@ -14,7 +14,6 @@
 #include <chrono>
 #include <memory>
 #include <stdexcept>
-
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -275,11 +274,11 @@ void TestWebClient::compressedAnswer_data()
     QTest::newRow("gzip") << "gzip"_ba << gzip << QString::fromUtf8(text) << false;
     QTest::newRow("gzip, two members") << "gzip"_ba << compressed("ok|", 31) + compressed("12345 你好", 31)
                                        << QString::fromUtf8(text) << false;
-    QTest::newRow("deflate as a zlib stream") << "deflate"_ba << compressed(text, 15) << QString::fromUtf8(text)
-                                              << false;
+    QTest::newRow("deflate as a zlib stream")
+        << "deflate"_ba << compressed(text, 15) << QString::fromUtf8(text) << false;
     QTest::newRow("deflate bare") << "deflate"_ba << compressed(text, -15) << QString::fromUtf8(text) << false;
-    QTest::newRow("decoded exactly 4 MiB") << "gzip"_ba << compressed(QByteArray(4 * MiB, 'a'), 31)
-                                           << QString(4 * MiB, u'a') << false;
+    QTest::newRow("decoded exactly 4 MiB")
+        << "gzip"_ba << compressed(QByteArray(4 * MiB, 'a'), 31) << QString(4 * MiB, u'a') << false;
     QTest::newRow("decoded one byte over 4 MiB")
         << "gzip"_ba << compressed(QByteArray(4 * MiB + 1, 'a'), 31) << QString() << true;
     QTest::newRow("cut short") << "gzip"_ba << gzip.left(gzip.size() - 6) << QString() << true;
