@@ -1,42 +1,41 @@
 #include "qttranslations.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QLoggingCategory>
-#include <QStringList>
 #include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 Q_LOGGING_CATEGORY(lcTranslations, "zq.translations")
+
+bool install(QCoreApplication &app, const QString &catalogue, const QString &folder)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(catalogue, folder) && QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
 } // namespace
 
 int installQtTranslations(QCoreApplication &app)
 {
-    // Qt's own folder first (Debian's qt6-translations-l10n); a deployed program carries the
-    // catalogues in translations/ beside it.
-    const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                 QCoreApplication::applicationDirPath() + u"/translations"_s};
+    // Qt's own folder (Debian's qt6-translations-l10n), else translations/ beside the program.
+    const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QString deployed = QCoreApplication::applicationDirPath() + u"/translations"_s;
     int installed = 0;
-    // The catalogues themselves, not the qt_zh_CN bundle, which would also pull in modules
-    // the program does not use.
+    // The two catalogues themselves, not Qt's qt_zh_CN bundle, which would also pull in the
+    // catalogues of modules the program does not use.
     for (const QString &catalogue : {u"qtbase_zh_CN"_s, u"qtwebengine_zh_CN"_s}) {
-        auto translator = new QTranslator(&app);
-        bool loaded = false;
-        for (const QString &folder : folders) {
-            if (translator->load(catalogue, folder)) {
-                loaded = true;
-                break;
-            }
-        }
-        if (loaded && QCoreApplication::installTranslator(translator)) {
+        if (install(app, catalogue, qtFolder) || install(app, catalogue, deployed))
             ++installed;
-        } else {
-            qCDebug(lcTranslations) << "no" << catalogue << "in" << folders;
-            delete translator;
-        }
     }
+    // windeployqt joins the catalogues of the modules it deploys into this one file.
+    if (installed == 0 && install(app, u"qt_zh_CN"_s, deployed))
+        ++installed;
+    if (installed == 0)
+        qCDebug(lcTranslations) << "no Chinese catalogue of Qt in" << qtFolder << "or" << deployed;
     return installed;
 }
