@@ -20,8 +20,17 @@ endif()
 
 install(TARGETS zq RUNTIME DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
 # Only the shipped settings file: a cfg/reg.sh or saved credentials in a developer's build
-# tree are theirs, not the package's.
-install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/cfg/cfg.ini" DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}/cfg")
+# tree are theirs, not the package's. An installed cfg.ini that already exists holds the
+# saved login and agent code of whoever uses that installation: a reinstall keeps it. The
+# package's staging folder is always empty, so the package always carries the file.
+install(CODE "
+    set(zq_cfg_dir \"\${CMAKE_INSTALL_PREFIX}/${ZQ_INSTALL_PROGRAM_DIR}/cfg\")
+    if(EXISTS \"\$ENV{DESTDIR}\${zq_cfg_dir}/cfg.ini\")
+        message(STATUS \"Kept: \$ENV{DESTDIR}\${zq_cfg_dir}/cfg.ini\")
+    else()
+        file(INSTALL DESTINATION \"\${zq_cfg_dir}\" TYPE FILE FILES \"${CMAKE_CURRENT_SOURCE_DIR}/cfg/cfg.ini\")
+    endif()
+")
 
 if(UNIX AND NOT APPLE)
     set(zq_packaging_dir "${CMAKE_CURRENT_BINARY_DIR}/packaging")
@@ -81,10 +90,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Every dependency comes from dpkg-shlibdeps; the engine library's own symbols file adds its
-# helper process (libqt6webenginecore6-bin), and the X11 platform and ICO image plugins ship
-# in libqt6gui6, so nothing needs naming by hand.
+# The libraries' dependencies come from dpkg-shlibdeps; the engine library's own symbols file
+# adds its helper process (libqt6webenginecore6-bin), and the X11 platform and ICO image
+# plugins ship in libqt6gui6. Only the translations below are named by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own texts (message-box buttons, context menus) come from Qt's Chinese catalogues,
+# which no library links, so dpkg-shlibdeps cannot find them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 # Every text is Chinese; without a CJK font it shows as boxes.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
     qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
-    libgl-dev
+    qt6-base-private-dev
+    libgl-dev zlib1g-dev
     libcpp-httplib-dev
     xvfb xauth x11-utils imagemagick xdotool
     fonts-noto-cjk

@@ -1,4 +1,5 @@
 #include "app/appconfig.h"
+#include "app/qttranslations.h"
 #include "app/zq.h"
 #include "desktop/stopsignalwatcher.h"
 
@@ -12,8 +13,10 @@ int main(int argc, char *argv[])
     // The embedded browser shares its GL context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES.
-    QLoggingCategory::setFilterRules(QStringLiteral("zq.*.debug=false"));
+    // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
+    // informational chatter (the web engine's GL and start parameters) included.
+    QLoggingCategory::setFilterRules(QStringLiteral("zq.*.debug=false\nqt.*.info=false"));
+    installQtTranslations(app);
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -30,8 +30,9 @@ public:
     // The program is ending: a handler still finishing inside a network wait shows no box.
     void silence() { m_silenced = true; }
 
-    // Test switch: from now on no box is shown; each confirm() answers `answer`.
-    void setScriptedAnswer(bool answer) { m_scripted = answer; }
+    // Test switch: from now on no box is shown; each confirm() answers `answer`. Without an
+    // answer the real boxes are shown again.
+    void setScriptedAnswer(std::optional<bool> answer) { m_scripted = answer; }
     const QList<Shown> &shown() const { return m_shown; }
     void clearShown() { m_shown.clear(); }
 

@@ -101,10 +101,11 @@ void applyColours(const ControlDescription &row, QWidget *widget)
         // A frame's text colour is its caption's; its controls keep their own.
         if (row.textColour)
             palette.setColor(QPalette::WindowText, colourOf(row.textColour, widget));
-        if (row.backgroundColour) {
+        if (row.backgroundColour)
             palette.setColor(QPalette::Window, colourOf(row.backgroundColour, widget));
-            widget->setAutoFillBackground(true);
-        }
+        // A panel is opaque: the labels of the bottom row and the page beneath it must not
+        // show through. Without a colour of its own it takes the window's face.
+        widget->setAutoFillBackground(true);
         widget->setPalette(palette);
         return;
     }

@@ -5,8 +5,6 @@
 #include "text/datetime.h"
 #include "text/jsontext.h"
 
-#include <QUrl>
-
 using namespace Qt::StringLiterals;
 using tarel_tools::queryValue;
 using tarel_tools::urlEncode;
@@ -78,8 +76,7 @@ QString ServiceAddresses::registration(const RegistrationForm &form) const
 
 QString ServiceAddresses::regLink(int index) const
 {
-    const QString code = m_state.reg_link_codes.value(index);
-    return m_config.regSite + u"reg.php?g="_s + QString::fromLatin1(QUrl::toPercentEncoding(code));
+    return m_config.regSite + u"reg.php?g="_s + queryValue(m_state.reg_link_codes.value(index));
 }
 
 QString ServiceAddresses::downloadPage() const

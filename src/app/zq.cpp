@@ -3,6 +3,7 @@
 #include "applogging.h"
 #include "apptexts.h"
 #include "browser/webengineplanpage.h"
+#include "cfglocation.h"
 #include "clickablelabel.h"
 #include "controltable.h"
 #include "desktop/machineid.h"
@@ -102,7 +103,9 @@ void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    m_state.cfg_path = m_config.programDir + QStringLiteral("/cfg/cfg.ini");
+    // cfg/cfg.ini beside the program, or the user's own copy where the user cannot write there.
+    m_state.cfg_path = m_seams.cfgWritable ? CfgLocation::choose(m_config.programDir, m_seams.cfgWritable)
+                                           : CfgLocation::choose(m_config.programDir);
     tarel_tools::runRegBat(m_config.programDir);
     init_var();
     // A stop signal can arrive while init_var waits for the service: start-up ends there.

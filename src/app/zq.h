@@ -32,12 +32,15 @@ class zq final : public QWidget
 {
     Q_OBJECT
 public:
-    // What tests replace: the tray backend, the plan page and how the program ends.
+    // What tests replace: the tray backend, the plan page, how the program ends, and whether
+    // the settings file beside the program counts as writable (an administrator can write
+    // every folder, so a test run as one cannot make a read-only folder).
     struct Seams
     {
         std::function<std::unique_ptr<TrayBackend>()> trayBackend;
         std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)> planPage;
         std::function<void(int exitCode)> endProgram;
+        std::function<bool(const QString &cfgFile)> cfgWritable;
     };
 
     explicit zq(AppConfig config, Seams seams = {});

@@ -2,6 +2,7 @@
 
 #include "browserlogging.h"
 #include "desktop/links.h"
+#include "text/jsontext.h"
 
 #include <QWebEngineCertificateError>
 #include <QWebEngineNewWindowRequest>
@@ -27,7 +28,7 @@ void SilentWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)
         return;
     // Leaving the request unanswered here and refusing it in createWindow means no engine
     // window ever exists; the user still gets the page, in the browser they know.
-    qCInfo(lcBrowser) << "new window sent to the default browser:" << request.requestedUrl();
+    qCInfo(lcBrowser).noquote() << "new window sent to the default browser:" << loggableUrl(request.requestedUrl());
     openUrl(request.requestedUrl().toString(QUrl::FullyEncoded));
 }
 
@@ -40,7 +41,7 @@ QWebEnginePage *SilentWebPage::createWindow(WebWindowType type)
 
 void SilentWebPage::onCertificateError(const QWebEngineCertificateError &error)
 {
-    qCWarning(lcBrowser) << "certificate error for" << error.url() << error.description();
+    qCWarning(lcBrowser).noquote() << "certificate error for" << loggableUrl(error.url()) << error.description();
     if (m_silent) {
         // The signal hands over a const reference, but answering is what it is for.
         QWebEngineCertificateError answer = error;
@@ -87,15 +88,17 @@ bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &
 void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                              int lineNumber, const QString &sourceID)
 {
+    // The source is the page's address, which carries the account and the password.
+    const QString source = loggableUrl(sourceID);
     switch (level) {
     case InfoMessageLevel:
-        qCInfo(lcBrowser, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCInfo(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     case WarningMessageLevel:
-        qCWarning(lcBrowser, "%ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCWarning(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     case ErrorMessageLevel:
-        qCWarning(lcBrowser, "error %ls:%d: %ls", qUtf16Printable(sourceID), lineNumber, qUtf16Printable(message));
+        qCWarning(lcBrowser, "error %ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
         break;
     }
 }

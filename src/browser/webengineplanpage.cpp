@@ -1,6 +1,7 @@
 #include "webengineplanpage.h"
 
 #include "browserlogging.h"
+#include "text/jsontext.h"
 #include "silentwebpage.h"
 
 #include <QRegularExpression>
@@ -57,10 +58,11 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
 
 bool isNavigableScheme(const QString &scheme)
 {
-    // Other schemes either run in the current document without a load (javascript:) or
-    // leave the engine altogether; neither would ever end the loading state.
-    return scheme == u"http"_s || scheme == u"https"_s || scheme == u"file"_s || scheme == u"data"_s ||
-           scheme == u"about"_s;
+    // The address comes from the network, and the plan page is a web page: a local file, a
+    // page carried in the address itself (data:) or a script (javascript:) is none of that.
+    // javascript: would also run in the current document without a load and never end the
+    // loading state.
+    return scheme == u"http"_s || scheme == u"https"_s;
 }
 
 } // namespace
@@ -116,8 +118,8 @@ void WebEnginePlanPage::navigate(const QString &url)
     if (!m_page)
         return;
     QUrl target(url);
-    if (!target.isValid() || !isNavigableScheme(target.scheme())) {
-        qCWarning(lcBrowser) << "not a page address, showing a blank page instead:" << url;
+    if (!target.isValid() || !isNavigableScheme(target.scheme()) || target.host().isEmpty()) {
+        qCWarning(lcBrowser).noquote() << "not a web page address, showing a blank page instead:" << loggableUrl(url);
         target = QUrl(u"about:blank"_s);
     }
     // A move to another fragment of the document already shown stays in that document: the
@@ -144,7 +146,7 @@ void WebEnginePlanPage::onLoadFinished(bool ok)
     m_loading = false;
     ++m_generation;
     if (!ok)
-        qCInfo(lcBrowser) << "page load failed:" << (m_page ? m_page->url() : QUrl());
+        qCInfo(lcBrowser).noquote() << "page load failed:" << loggableUrl(m_page ? m_page->url() : QUrl());
     Q_EMIT loadFinished(ok);
 }
 

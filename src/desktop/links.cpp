@@ -1,6 +1,7 @@
 #include "links.h"
 
 #include "desktoplogging.h"
+#include "text/jsontext.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -14,12 +15,12 @@ bool openUrl(const QString &url)
     const QUrl target(url.trimmed(), QUrl::StrictMode);
     const QString scheme = target.scheme();
     if (!target.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || target.host().isEmpty()) {
-        qCWarning(lcDesktop) << "not opening" << url;
+        qCWarning(lcDesktop).noquote() << "not opening" << loggableUrl(url.trimmed());
         return false;
     }
     const bool opened = QDesktopServices::openUrl(target);
     if (!opened)
-        qCWarning(lcDesktop) << "the system did not open" << target;
+        qCWarning(lcDesktop).noquote() << "the system did not open" << loggableUrl(target);
     return opened;
 }
 

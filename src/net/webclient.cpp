@@ -2,6 +2,7 @@
 
 #include "netlogging.h"
 #include "text/ansi.h"
+#include "text/jsontext.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,6 +14,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QStringConverter>
 #include <QStringList>
 #include <QTimer>
@@ -22,6 +24,7 @@
 #include <climits>
 #include <exception>
 #include <optional>
+#include <zlib.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,13 +36,6 @@ bool isWebUrl(const QUrl &url)
 {
     const QString scheme = url.scheme();
     return url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty();
-}
-
-// The login address carries the password in its query, so a log line shows only where a
-// request went.
-QString loggable(const QUrl &url)
-{
-    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment).toDisplayString();
 }
 
 // Qt reports an HTTP status of 400 and above as an error too; those answers still
@@ -94,6 +90,56 @@ QString decodeBody(const QByteArray &body, const QByteArray &contentType)
 const char *methodName(bool post)
 {
     return post ? "POST" : "GET";
+}
+
+// The body of an answer compressed although the client asked for none (a proxy may do that),
+// decoded as the service meant it; the size limit holds for the decoded body. Nothing for a
+// coding other than gzip or deflate, a broken or cut-off stream, or a body that would grow
+// beyond the limit.
+std::optional<QByteArray> decodeContent(const QByteArray &body, const QByteArray &coding)
+{
+    int windowBits = 0;
+    if (coding == "gzip" || coding == "x-gzip") {
+        windowBits = 15 + 32; // gzip, or a zlib stream sent under that name
+    } else if (coding == "deflate") {
+        // Meant to be a zlib stream; some servers send the bare deflate data instead.
+        const auto first = body.size() >= 2 ? static_cast<unsigned char>(body.at(0)) : 0u;
+        const auto second = body.size() >= 2 ? static_cast<unsigned char>(body.at(1)) : 0u;
+        const bool zlibHeader = (first & 0x0F) == 8 && ((first << 8) | second) % 31 == 0;
+        windowBits = zlibHeader ? 15 : -15;
+    } else {
+        return std::nullopt;
+    }
+
+    z_stream stream{};
+    if (inflateInit2(&stream, windowBits) != Z_OK)
+        return std::nullopt;
+    const auto release = qScopeGuard([&stream] { inflateEnd(&stream); });
+    // The body is at most MaxBodyBytes long, so its size fits zlib's counter.
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(body.constData()));
+    stream.avail_in = uInt(body.size());
+    QByteArray out;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        stream.next_out = reinterpret_cast<Bytef *>(chunk.data());
+        stream.avail_out = uInt(chunk.size());
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        // Z_BUF_ERROR here means the input ended before the stream did.
+        if (status != Z_OK && status != Z_STREAM_END)
+            return std::nullopt;
+        const qsizetype produced = chunk.size() - qsizetype(stream.avail_out);
+        if (out.size() + produced > WebClient::MaxBodyBytes)
+            return std::nullopt;
+        out.append(chunk.constData(), produced);
+        if (status == Z_STREAM_END) {
+            if (stream.avail_in == 0)
+                return out;
+            // gzip allows several members one after another; anything else after the end is
+            // not part of the answer.
+            if (windowBits != 15 + 32 || inflateReset(&stream) != Z_OK)
+                return std::nullopt;
+        }
+    }
 }
 
 } // namespace
@@ -226,7 +272,8 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     QNetworkRequest request(url);
     // Answers come uncompressed. Qt 6.4's brotli decoding was seen to stop at 4 MiB without
     // an error, which would pass a cut-off answer for a whole one; the service's answers are
-    // short texts, so compression gains nothing worth that risk.
+    // short texts, so compression gains nothing worth that risk. Asking for it also keeps Qt
+    // from decoding on its own; an answer that comes compressed anyway is decoded below.
     request.setRawHeader("Accept-Encoding", "identity");
     if (method == Method::Post) {
         request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
@@ -248,7 +295,7 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     QElapsedTimer clock;
     clock.start();
     const bool post = method == Method::Post;
-    qCDebug(lcNet).noquote() << methodName(post) << loggable(url);
+    qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url);
     const QPointer<QNetworkReply> reply = post ? m_manager->post(request, body) : m_manager->get(request);
 
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -319,13 +366,25 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     if (finished && method != Method::Headers && reply->bytesAvailable() > MaxBodyBytes)
         oversize = true;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    bool undecodable = false;
     if (finished && !oversize && status.isValid() && isStatusError(reply->error())) {
         result.end = Exchange::End::Answered;
         result.status = status.toInt();
         result.headers = reply->rawHeaderPairs();
         result.contentType = reply->rawHeader("Content-Type");
-        if (method != Method::Headers)
+        if (method != Method::Headers) {
             result.body = reply->readAll();
+            const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+            if (!coding.isEmpty() && coding != "identity") {
+                std::optional<QByteArray> decoded = decodeContent(result.body, coding);
+                if (decoded) {
+                    result.body = std::move(*decoded);
+                } else {
+                    undecodable = true;
+                    result = Exchange{};
+                }
+            }
+        }
     } else if (interrupted) {
         result.end = Exchange::End::Interrupted;
     }
@@ -333,13 +392,15 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     const char *outcome = "answered";
     if (result.end == Exchange::End::Interrupted)
         outcome = "interrupted";
+    else if (undecodable)
+        outcome = "unreadable content coding";
     else if (oversize)
         outcome = "too large";
     else if (!finished)
         outcome = "deadline passed";
     else if (result.end != Exchange::End::Answered)
         outcome = "no answer";
-    qCDebug(lcNet).noquote() << methodName(post) << loggable(url) << outcome << "status" << result.status << "bytes"
+    qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << outcome << "status" << result.status << "bytes"
                               << result.body.size() << "after" << clock.elapsed() << "ms"
                               << (finished && result.end != Exchange::End::Answered ? reply->errorString() : QString());
     delete reply.data();

@@ -10,6 +10,7 @@
 #include <QJsonValue>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -198,6 +199,23 @@ QString urlEncode(const QString &text)
 QString queryValue(const QString &value)
 {
     return QString::fromLatin1(toAnsi(value).toPercentEncoding());
+}
+
+QString loggableUrl(const QUrl &url)
+{
+    if (url.isEmpty())
+        return u"(no address)"_s;
+    if (!url.isValid())
+        return u"(not an address)"_s;
+    // Without a host the whole text after the scheme is content (a script, a page, a path).
+    if (url.host().isEmpty())
+        return url.scheme() + u":..."_s;
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment).toDisplayString();
+}
+
+QString loggableUrl(const QString &url)
+{
+    return loggableUrl(QUrl(url));
 }
 
 QString regReplace(const QString &text, const QString &pattern, const QString &replacement)

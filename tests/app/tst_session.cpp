@@ -1,5 +1,6 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
+#include "app/cfglocation.h"
 #include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/platformlist.h"
@@ -12,6 +13,8 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -19,6 +22,8 @@
 #include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -69,7 +74,12 @@ class SessionTest : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_service.start()); }
+    void initTestCase()
+    {
+        // The user's own settings folder is a test folder, never the real one.
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_service.start());
+    }
     void init() { QVERIFY(m_service.clear()); }
 
     void login_savesTypedTextsAndSwitchesToTheSignedInLayout()
@@ -127,6 +137,39 @@ private Q_SLOTS:
         QCOMPARE(h->cfgBytes(), cfgBefore);
         QVERIFY(h->window->controls().frame_login->isVisibleTo(h->window.get()));
         QVERIFY(h->window->controls().vip_login->isEnabled());
+    }
+
+    void buttons_disabledWhileTheirRequestWaits_data()
+    {
+        QTest::addColumn<bool>("registration");
+        QTest::newRow("login: vip_login and vip_gotoreg") << false;
+        QTest::newRow("registration: vip_reg and vip_reg_undo") << true;
+    }
+    void buttons_disabledWhileTheirRequestWaits()
+    {
+        QFETCH(bool, registration);
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        const Controls &c = h->window->controls();
+        QPushButton *send = registration ? c.vip_reg : c.vip_login;
+        QPushButton *other = registration ? c.vip_reg_undo : c.vip_gotoreg;
+        if (registration) {
+            c.reg_user->setText(u"u1"_s);
+            c.reg_pass->setText(u"p1"_s);
+            c.user_shishicaiattachid->setText(u"s1"_s);
+        } else {
+            c.login_user->setText(u"demo"_s);
+            c.login_pass->setText(u"demo123"_s);
+        }
+        // The service holds its answer back; the client waits until its deadline.
+        QVERIFY(m_service.setFault(registration ? u"reg"_s : u"login"_s, u"silent"_s));
+        QList<bool> enabledDuringTheWait;
+        QTimer::singleShot(300, h->window.get(), [&] {
+            enabledDuringTheWait = {send->isEnabled(), other->isEnabled()};
+        });
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(enabledDuringTheWait, (QList<bool>{false, false}));
+        QVERIFY(send->isEnabled() && other->isEnabled());
     }
 
     void login_okAnywhereWithABarSucceeds()
@@ -393,6 +436,57 @@ private Q_SLOTS:
         // Before the first clock reading a tick only mirrors the page.
         QVERIFY(h->window->state().clock_text.isEmpty());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
+    }
+
+    void savedLogin_survivesTheNextStart_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("writable program folder: the file beside the program") << false;
+        QTest::newRow("read-only program folder: the user's own copy") << true;
+    }
+    void savedLogin_survivesTheNextStart()
+    {
+        QFETCH(bool, readOnly);
+        const QString userCopy = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
+        QFile::remove(userCopy);
+        WindowHarness h(m_service.baseUrl(), m_service.baseUrl());
+        const QByteArray shipped = h.cfgBytes();
+        const QString cfgFolder = h.programDir() + u"/cfg"_s;
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::WriteOwner);
+            QFile::remove(userCopy);
+        });
+        if (readOnly) {
+            QVERIFY(QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            QVERIFY(QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+            // An administrator writes into a read-only folder all the same: only then is the
+            // check's answer given.
+            if (CfgLocation::canWrite(h.cfgPath()))
+                h.cfgWritable = [](const QString &) { return false; };
+        }
+        const QString expectedPath = readOnly ? userCopy : h.cfgPath();
+
+        h.window->startUp();
+        QCOMPARE(h.window->state().cfg_path, expectedPath);
+        QCOMPARE(QFile::exists(userCopy), readOnly);
+        if (readOnly) {
+            QFile copy(userCopy);
+            QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), shipped);
+        }
+        login(h, u"demo"_s, u"demo123"_s);
+        QVERIFY(h.window->windowTitle().endsWith(u"- demo"_s));
+        QCOMPARE(h.cfgBytes() == shipped, readOnly);
+
+        h.reopen();
+        h.window->startUp();
+        QCOMPARE(h.window->state().cfg_path, expectedPath);
+        QCOMPARE(h.window->controls().login_user->text(), u"demo"_s);
+        QCOMPARE(h.window->controls().login_pass->text(), u"demo123"_s);
+        QCOMPARE(h.cfgBytes() == shipped, readOnly);
     }
 
     void savedLogin_isRestoredButNotSent()

@@ -1,14 +1,20 @@
 // The window as it is created, its panels and links, and how it closes.
 #include "app/clickablelabel.h"
 #include "app/linkspanels.h"
+#include "app/qttranslations.h"
+#include "urlrecorder.h"
 #include "windowharness.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +43,9 @@ class WindowTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // As the program does at start: Qt's own texts in Chinese.
+    void initTestCase() { installQtTranslations(*qApp); }
+
     void freshWindow_showsStartNoticeAndNoBrowser()
     {
         WindowHarness h(kNoService);
@@ -100,6 +109,35 @@ private Q_SLOTS:
         QVERIFY(c.delay_timer->interval() == 0 && !c.delay_timer->isActive());
         QVERIFY(c.count_down->isActive());
         QCOMPARE(c.count_down->interval(), 1000);
+    }
+
+    void panels_hideTheControlsBeneathThem_data()
+    {
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("login box over the bottom row") << u"frame_login"_s;
+        QTest::newRow("registration box over the bottom row") << u"frame_reg"_s;
+    }
+
+    void panels_hideTheControlsBeneathThem()
+    {
+        QFETCH(QString, panel);
+        WindowHarness h(kNoService);
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto *box = h.window->findChild<QGroupBox *>(panel);
+        QVERIFY(box);
+        box->show();
+        QList<QWidget *> beneath;
+        for (QWidget *w : h.window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w != box && w->isVisible() && w->geometry().intersects(box->geometry()))
+                beneath.append(w);
+        }
+        QVERIFY(beneath.contains(h.window->controls().tipsLabel(2)));
+        // What the box's place shows must not change when the controls beneath it go.
+        const QImage shown = h.window->grab(box->geometry()).toImage();
+        for (QWidget *w : beneath)
+            w->hide();
+        QCOMPARE(h.window->grab(box->geometry()).toImage(), shown);
     }
 
     void passwordBoxes_maskOnlyTheLoginPassword()
@@ -212,6 +250,89 @@ private Q_SLOTS:
         h.window->linksPanels().tipsAction(1);
         QTest::mouseClick(c.vip_closelogin, Qt::LeftButton);
         QVERIFY(!c.frame_reg->isVisible() && !c.frame_login->isVisible());
+    }
+
+    void clicks_reachTheirActions_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("opened");    // the address given to the default browser, if any
+        QTest::addColumn<QString>("clipboard"); // the clipboard afterwards
+        const QString before = u"clipboard before"_s;
+        QTest::newRow("first platform link") << u"reglinks(0)"_s << kNoService + u"reg.php?g=code0"_s << before;
+        QTest::newRow("last platform link") << u"reglinks(11)"_s << kNoService + u"reg.php?g=code11"_s << before;
+        QTest::newRow("draw results download") << u"tips_label(9)"_s << kNoService + u"a/awddownload.html"_s << before;
+        QTest::newRow("copy the plan") << u"tips_label(7)"_s << QString() << u"第1期 01 02"_s;
+        QTest::newRow("start-up notice") << u"tips_label(0)"_s << QString() << before;
+        QTest::newRow("notice line") << u"tips_label(4)"_s << QString() << before;
+    }
+
+    void clicks_reachTheirActions()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, opened);
+        QFETCH(QString, clipboard);
+        UrlRecorder browser;
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        h.window->show();
+        // Only the click may read the page.
+        h.window->controls().count_down->stop();
+        h.window->controls().delay_timer->stop();
+        for (int i = 0; i < 12; ++i)
+            h.window->state().reg_link_codes.append(u"code"_s + QString::number(i));
+        h.page->globals.insert(u"tzPlan"_s, u"第1期 01 02"_s);
+        QGuiApplication::clipboard()->setText(u"clipboard before"_s);
+        const int readsBefore = h.page->reads;
+
+        auto *target = h.window->findChild<QWidget *>(control);
+        QVERIFY(target);
+        QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(browser.urls, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(opened)});
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), clipboard);
+        const bool copies = control == u"tips_label(7)"_s;
+        QCOMPARE(h.page->reads - readsBefore, copies ? 1 : 0);
+        QCOMPARE(h.page->scripts.size(), copies ? 1 : 0);
+    }
+
+    void close_asksOnlyTheUser_inChinese_data()
+    {
+        QTest::addColumn<bool>("byUser");
+        QTest::newRow("title bar, system menu or Alt+F4") << true;
+        QTest::newRow("by the program") << false;
+    }
+
+    void close_asksOnlyTheUser_inChinese()
+    {
+        QFETCH(bool, byUser);
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        // The real box this time: its buttons are read and it is cancelled.
+        h.window->dialogs().setScriptedAnswer(std::nullopt);
+        QStringList buttons;
+        QTimer boxWatch;
+        boxWatch.setInterval(10);
+        connect(&boxWatch, &QTimer::timeout, this, [&buttons] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            buttons = {box->button(QMessageBox::Ok)->text(), box->button(QMessageBox::Cancel)->text()};
+            box->button(QMessageBox::Cancel)->click();
+        });
+        boxWatch.start();
+        if (byUser)
+            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+                h.window->windowHandle());
+        else
+            h.window->close();
+        boxWatch.stop();
+
+        QCOMPARE(h.shownTexts(), byUser ? QStringList{u"确认退出?"_s} : QStringList{});
+        QCOMPARE(buttons, byUser ? (QStringList{u"确定"_s, u"取消"_s}) : QStringList{});
+        // Cancelled by the user: the program goes on. Closed by the program: it ends.
+        QCOMPARE(h.window->isVisible(), byUser);
+        QCOMPARE(h.exits, byUser ? QList<int>{} : QList<int>{0});
     }
 
     void startUp_setsCaptionTrayAndTimers()

@@ -1,5 +1,6 @@
 #include "browser/plancopy.h"
 #include "browser/webengineplanpage.h"
+#include "scriptedserver.h"
 #include "testfiles.h"
 #include "urlrecorder.h"
 
@@ -10,8 +11,11 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QMutex>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +56,17 @@ QStringList readNow(PlanPage &page, const QStringList &names)
     return values;
 }
 
+// Everything the program logs, whatever the category, level or thread.
+QMutex capturedMutex;
+QStringList *captured = nullptr;
+
+void captureEverything(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    const QMutexLocker lock(&capturedMutex);
+    if (captured)
+        captured->append(QString::fromLatin1(context.category ? context.category : "") + u": "_s + message);
+}
+
 } // namespace
 
 class TestPlanPage final : public QObject
@@ -59,12 +74,13 @@ class TestPlanPage final : public QObject
     Q_OBJECT
 
 private:
+    // The page is served over HTTP from the loopback server: the plan page opens web pages only.
     QUrl writePage(const QString &name, const QString &body)
     {
         const QString path = m_dir.filePath(name);
         const QByteArray page = u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"_s.toUtf8() +
                                 body.toUtf8() + "</body></html>";
-        return TestFiles::write(path, page) ? QUrl::fromLocalFile(path) : QUrl();
+        return TestFiles::write(path, page) ? QUrl(QString::fromStdString(m_server.base()) + name) : QUrl();
     }
 
     // A fresh bridge on its own host widget, with `url` loaded.
@@ -81,6 +97,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    ScriptedServer m_server;
     QUrl m_globalsUrl;
     std::unique_ptr<QWidget> m_globalsHost;
     WebEnginePlanPage *m_globalsPage = nullptr;
@@ -89,6 +106,13 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        const QString folder = m_dir.path();
+        m_server.setHandler([folder](const ScriptedServer::Received &request, int) {
+            QFile file(folder + QString::fromStdString(request.path));
+            if (!file.open(QIODevice::ReadOnly))
+                return ScriptedServer::Answer{404, "not here", "text/plain", {}};
+            return ScriptedServer::Answer{200, file.readAll().toStdString(), "text/html; charset=utf-8", {}};
+        });
         m_globalsUrl = writePage(u"globals.html"_s, u"<script>"
                                                     "var tzIss = '20240101-001期';"
                                                     "var tzNums = '01 02,03*04';"
@@ -209,17 +233,68 @@ private Q_SLOTS:
         QTRY_COMPARE(values, QStringList{QString()});
     }
 
+    void invalidAddress_leavesABlankPage_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("script") << u"javascript:var tzNums='injected'"_s;
+        QTest::newRow("not an address") << u"::"_s;
+        // Pages that would define tzNums, were they opened.
+        QTest::newRow("local file") << QUrl::fromLocalFile(m_dir.filePath(u"globals.html"_s)).toString();
+        QTest::newRow("data") << u"data:text/html,<script>var tzNums='injected';</script>"_s;
+    }
+
     void invalidAddress_leavesABlankPage()
     {
+        QFETCH(QString, address);
         WebEnginePlanPage *page = nullptr;
         auto host = openPage(m_globalsUrl, &page);
         QVERIFY(host);
-        for (const QString &address : {QString(), u"javascript:var tzNums='injected'"_s, u"::"_s}) {
-            QSignalSpy loaded(page, &PlanPage::loadFinished);
-            page->navigate(address);
-            QVERIFY(loaded.wait(30000));
-            QCOMPARE(readNow(*page, {u"tzNums"_s}), QStringList{QString()});
+        QSignalSpy loaded(page, &PlanPage::loadFinished);
+        page->navigate(address);
+        QVERIFY(loaded.wait(30000));
+        QCOMPARE(readNow(*page, {u"tzNums"_s}), QStringList{QString()});
+    }
+
+    void failedLoad_logsNoSecret()
+    {
+        // A port nothing listens on any more: the load is refused.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        const QString secret = u"hunter2secret"_s;
+
+        QStringList log;
+        {
+            const QMutexLocker lock(&capturedMutex);
+            captured = &log;
         }
+        QLoggingCategory::setFilterRules(u"*=true"_s);
+        const QtMessageHandler previous = qInstallMessageHandler(captureEverything);
+        {
+            QWidget host;
+            WebEnginePlanPage page(&host);
+            page.setSilent(true);
+            QSignalSpy loaded(&page, &PlanPage::loadFinished);
+            page.navigate(u"http://127.0.0.1:%1/plan.php?u=someone&p=%2#p=%2"_s.arg(port).arg(secret));
+            QVERIFY(loaded.wait(30000));
+            QCOMPARE(loaded.at(0).at(0).toBool(), false);
+            page.navigate(u"data:text/html,%1"_s.arg(secret));
+            QVERIFY(loaded.wait(30000));
+        }
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+        {
+            const QMutexLocker lock(&capturedMutex);
+            captured = nullptr;
+        }
+
+        const QString all = log.join(u'\n');
+        QVERIFY2(!all.contains(secret), qPrintable(all.mid(all.indexOf(secret) - 300, 600)));
+        // The failure is still logged, with the address up to its query.
+        QVERIFY2(all.contains(u"page load failed: http://127.0.0.1:%1/plan.php"_s.arg(port)),
+                 qPrintable(all.left(4000)));
     }
 
     void deletedContext_isNotCalled()

@@ -79,6 +79,8 @@ void LoopbackServer::handle(const httplib::Request &request, httplib::Response &
     response.status = answer.status;
     if (!answer.location.empty())
         response.set_header("Location", answer.location);
+    if (!answer.contentEncoding.empty())
+        response.set_header("Content-Encoding", answer.contentEncoding);
     if (answer.chunked) {
         auto body = std::make_shared<std::string>(answer.body);
         response.set_chunked_content_provider(answer.contentType, [body](size_t offset, httplib::DataSink &sink) {

@@ -31,6 +31,7 @@ public:
         bool chunked = false;  // sent without Content-Length
         std::string holdUntil; // answer only after this path has been answered
         std::string location;  // sent as a Location header
+        std::string contentEncoding; // sent as a Content-Encoding header
     };
 
     struct Received

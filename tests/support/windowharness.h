@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/cfglocation.h"
 #include "app/zq.h"
 #include "browser/planpage.h"
 #include "testfiles.h"
@@ -103,9 +104,23 @@ public:
             };
         }
         seams.endProgram = [this](int code) { exits.append(code); };
-        window = std::make_unique<zq>(config, seams);
+        seams.cfgWritable = [this](const QString &cfgFile) {
+            return cfgWritable ? cfgWritable(cfgFile) : CfgLocation::canWrite(cfgFile);
+        };
+        m_config = config;
+        m_seams = seams;
+        reopen();
+    }
+
+    // The next start of the program in the same folder: the window made anew.
+    void reopen()
+    {
+        window.reset();
+        window = std::make_unique<zq>(m_config, m_seams);
         window->dialogs().setScriptedAnswer(true);
     }
+
+    QString programDir() const { return m_dir.path(); }
 
     QString cfgPath() const { return m_dir.path() + QStringLiteral("/cfg/cfg.ini"); }
     QByteArray cfgBytes() const { return TestFiles::read(cfgPath()); }
@@ -117,8 +132,14 @@ public:
         return texts;
     }
 
+    // Stands in for the check whether the settings file beside the program can be written.
+    std::function<bool(const QString &cfgFile)> cfgWritable;
     std::shared_ptr<QList<TraySend>> traySends = std::make_shared<QList<TraySend>>();
     FakePlanPage *page = nullptr; // null with the real page
     QList<int> exits;
     std::unique_ptr<zq> window;
+
+private:
+    AppConfig m_config;
+    zq::Seams m_seams;
 };

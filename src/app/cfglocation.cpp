@@ -1,0 +1,81 @@
+#include "cfglocation.h"
+
+#include "applogging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// No settings file is larger; the settings module reads nothing beyond this either.
+constexpr qint64 kMaxCopyBytes = 1024 * 1024;
+} // namespace
+
+namespace CfgLocation {
+
+bool canWrite(const QString &cfgFile)
+{
+    const QFileInfo file(cfgFile);
+    const QString folder = file.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return false;
+    // The settings module replaces the file through a new one beside it, so the folder
+    // must take a new file.
+    QTemporaryFile probe(folder + u"/.cfg-probe-XXXXXX"_s);
+    if (!probe.open())
+        return false;
+    probe.close();
+    if (!file.exists())
+        return true;
+    // Opened without truncating and closed again: nothing changes, not even the file's time.
+    QFile existing(cfgFile);
+    return file.isFile() && existing.open(QIODevice::ReadWrite);
+}
+
+QString userCopy(const QString &shippedFile)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return {};
+    const QString path = folder + u"/cfg.ini"_s;
+    if (QFileInfo::exists(path))
+        return path;
+
+    QByteArray bytes;
+    QFile shipped(shippedFile);
+    if (QFileInfo(shippedFile).isFile() && shipped.open(QIODevice::ReadOnly))
+        bytes = shipped.read(kMaxCopyBytes);
+    QSaveFile copy(path);
+    if (!copy.open(QIODevice::WriteOnly)) {
+        qCWarning(lcApp) << "cannot make the settings file" << path << copy.errorString();
+        return {};
+    }
+    // The file holds the password: for its owner only, before anything is written into it.
+    copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (copy.write(bytes) != bytes.size() || !copy.commit()) {
+        qCWarning(lcApp) << "cannot make the settings file" << path << copy.errorString();
+        return {};
+    }
+    qCDebug(lcApp) << "the program's settings folder is read-only; settings are kept in" << path;
+    return path;
+}
+
+QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable)
+{
+    const QString shipped = programDir + u"/cfg/cfg.ini"_s;
+    if (!writable || writable(shipped))
+        return shipped;
+    const QString copy = userCopy(shipped);
+    if (copy.isEmpty()) {
+        qCWarning(lcApp) << "no settings file can be written; a login will not be remembered";
+        return shipped;
+    }
+    return copy;
+}
+
+} // namespace CfgLocation
