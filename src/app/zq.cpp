@@ -3,6 +3,7 @@
 #include "apptexts.h"
 #include "clickablelabel.h"
 #include "controltable.h"
+#include "firstframeprobe.h"
 #include "layoutbuilder.h"
 #include "linkspanels.h"
 #include "loginflow.h"
@@ -14,6 +15,7 @@
 #include "savedlogin.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
+#include "startupmarks.h"
 #include "traybackend.h"
 #include "traynotices.h"
 #include "webclient.h"
@@ -35,10 +37,13 @@ zq::zq(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
 {
+    StartupMarks::mark("application made");
     setObjectName(QStringLiteral("zq"));
     setWindowTitle(AppTexts::programTitle());
     setWindowIcon(QIcon(QStringLiteral(":/zq.ico")));
     resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+    // The start-up benchmark's "first frame painted" line (zq.app.debug=true).
+    new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
         m_planPage = m_seams.planPage ? m_seams.planPage(parent)
@@ -62,6 +67,7 @@ zq::zq(AppConfig config, Seams seams)
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    StartupMarks::mark("window built");
 }
 
 zq::~zq()
@@ -100,12 +106,16 @@ void zq::startUp()
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
     m_state.cfg_path = m_config.programDir + QStringLiteral("/cfg/cfg.ini");
     tarel_tools::runRegBat(m_config.programDir);
+    StartupMarks::mark("machine identity");
     init_var();
+    StartupMarks::mark("software information");
     // A stop signal can arrive while init_var waits for the service: start-up ends there.
     if (m_unloaded)
         return;
     tray_switch(true);
+    StartupMarks::mark("tray");
     init_window();
+    StartupMarks::mark("window ready");
 }
 
 void zq::init_var()
