@@ -24,6 +24,7 @@
 #include "appconfig.h"
 #include "appstate.h"
 #include "controls.h"
+#include "enginesetup.h"
 #include "loginflow.h"
 #include "planpage.h"
 #include "proctree.h"
@@ -322,7 +323,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine set up as the program sets it up.
+    EngineSetup::beforeApplication();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const Options options = parse(QCoreApplication::arguments());

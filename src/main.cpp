@@ -1,4 +1,5 @@
 #include "appconfig.h"
+#include "enginesetup.h"
 #include "unixsignalwatcher.h"
 #include "zq.h"
 
@@ -9,8 +10,8 @@
 
 int main(int argc, char *argv[])
 {
-    // The embedded browser shares its GL context with the widgets.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the embedded browser draws is settled before the application object exists.
+    EngineSetup::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES.
     QLoggingCategory::setFilterRules(QStringLiteral("zq.*.debug=false"));

@@ -9,6 +9,7 @@
 #include "loginflow.h"
 #include "machineid.h"
 #include "md5calc.h"
+#include "planpage.h"
 #include "platformlist.h"
 #include "regscript.h"
 #include "registrationflow.h"
@@ -19,7 +20,6 @@
 #include "traybackend.h"
 #include "traynotices.h"
 #include "webclient.h"
-#include "webengineplanpage.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -46,8 +46,7 @@ zq::zq(AppConfig config, Seams seams)
     new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
-                                      : std::make_unique<tarel_tools::WebEnginePlanPage>(parent);
+        m_planPage = m_seams.planPage ? m_seams.planPage(parent) : tarel_tools::makePlanPage(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -46,5 +47,10 @@ Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.
     void loadFinished(bool ok);
 };
+
+// The plan page the window uses: the engine's page (webengineplanpage.cpp). The zq program
+// links a definition of its own that loads the engine only when the page is first opened
+// (src/deferredplanpage.cpp); the linker then never takes the engine's into the program.
+std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
 
 } // namespace tarel_tools
