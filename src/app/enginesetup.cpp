@@ -59,6 +59,11 @@ void EngineSetup::beforeApplication()
         s_software = quickBackend == "software";
     else if ((s_software = openGlIsSoftware()))
         qputenv("QT_QUICK_BACKEND", "software");
+    // Without OpenGL compositing nothing in the program draws with OpenGL, but the X11
+    // platform would still make a context to learn whether the driver can be used from
+    // several threads, the engine asks so, and that alone loads the rasteriser (libLLVM).
+    if (s_software && !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
 
     if (!s_software)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
