@@ -20,29 +20,50 @@ SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, tarel_tools::Web
 {
 }
 
-void SoftwareInfo::setConstants()
+void SoftwareInfo::setConstants(AppState &state, const QString &serviceBase)
 {
-    m_state.app_title = AppTexts::programTitle();
-    m_state.softinfo_title = m_state.app_title;
-    m_state.app_version = QStringLiteral("v1.7");
-    m_state.app_build = QStringLiteral("20180330");
-    m_state.service_base = m_serviceBase;
-    m_state.soft_code = QStringLiteral("zq_softinfo");
+    state.app_title = AppTexts::programTitle();
+    state.softinfo_title = state.app_title;
+    state.app_version = QStringLiteral("v1.7");
+    state.app_build = QStringLiteral("20180330");
+    state.service_base = serviceBase;
+    state.soft_code = QStringLiteral("zq_softinfo");
+}
+
+QString SoftwareInfo::readCode(const QString &cfgPath)
+{
+    return ini::readIniValue(QStringLiteral("daili"), QStringLiteral("code"), cfgPath);
+}
+
+QString SoftwareInfo::queryOf(const AppState &state)
+{
+    QString version = state.app_version;
+    version.replace(u'.', u'_');
+    return QStringLiteral("?act=tarel_zt_info&pt=default&code=") + queryValue(state.soft_code) + QStringLiteral("&c=") +
+           tarel_tools::urlEncode(state.softinfo_title) + QStringLiteral("&v=") + version + QStringLiteral("&b=") +
+           state.app_build;
 }
 
 QString SoftwareInfo::softinfoQuery() const
 {
-    QString version = m_state.app_version;
-    version.replace(u'.', u'_');
-    return QStringLiteral("?act=tarel_zt_info&pt=default&code=") + queryValue(m_state.soft_code) +
-           QStringLiteral("&c=") + tarel_tools::urlEncode(m_state.softinfo_title) + QStringLiteral("&v=") + version +
-           QStringLiteral("&b=") + m_state.app_build;
+    return queryOf(m_state);
+}
+
+SoftwareInfo::Request SoftwareInfo::startUpRequest(const QString &serviceBase, const QString &cfgPath)
+{
+    AppState state;
+    setConstants(state, serviceBase);
+    const QString code = readCode(cfgPath);
+    if (!code.isEmpty())
+        state.soft_code = code;
+    const QString query = queryOf(state);
+    return {state.service_base + QStringLiteral("/spcenter/caieventhandle.php") + query, query};
 }
 
 void SoftwareInfo::init_var()
 {
-    setConstants();
-    const QString code = ini::readIniValue(QStringLiteral("daili"), QStringLiteral("code"), m_state.cfg_path);
+    setConstants(m_state, m_serviceBase);
+    const QString code = readCode(m_state.cfg_path);
     if (!code.isEmpty())
         m_state.soft_code = code;
 

@@ -24,11 +24,22 @@ public:
     // The query text of the software-information request, leading "?" included.
     QString softinfoQuery() const;
 
+    // The address and body of the request that init_var will send at start-up, given the
+    // settings file it will read: for sending it ahead while the window is being built.
+    struct Request
+    {
+        QString url;
+        QString body;
+    };
+    static Request startUpRequest(const QString &serviceBase, const QString &cfgPath);
+
     static QString failureNotice() { return QStringLiteral("软件初始化失败，请重新启动软件试试看！"); }
     static constexpr int kLinkCount = 12;
 
 private:
-    void setConstants();
+    static void setConstants(AppState &state, const QString &serviceBase);
+    static QString queryOf(const AppState &state);
+    static QString readCode(const QString &cfgPath);
     void distribute(const QString &answer);
     void showPlatformLinks(const QString &pltlist);
 

@@ -11,6 +11,7 @@
 #include "md5calc.h"
 #include "planpage.h"
 #include "platformlist.h"
+#include "programicon.h"
 #include "regscript.h"
 #include "registrationflow.h"
 #include "savedlogin.h"
@@ -26,21 +27,34 @@
 #include <QLoggingCategory>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcApp, "zq.app")
 
+namespace {
+
+QString cfgPathIn(const AppConfig &config)
+{
+    return config.programDir + QStringLiteral("/cfg/cfg.ini");
+}
+
+} // namespace
+
 zq::zq(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
 {
     StartupMarks::mark("application made");
+    if (m_config.softwareInfoAhead) {
+        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config.serviceBase, cfgPathIn(m_config));
+        m_web->sendAhead(request.url, request.body);
+    }
+    // Decoded meanwhile on another thread, set when the controls are built.
+    ProgramIcon icon;
     setObjectName(QStringLiteral("zq"));
     setWindowTitle(AppTexts::programTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/zq.ico")));
     resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
     // The start-up benchmark's "first frame painted" line (zq.app.debug=true).
     new FirstFrameProbe(this);
@@ -66,6 +80,7 @@ zq::zq(AppConfig config, Seams seams)
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    setWindowIcon(icon.icon());
     StartupMarks::mark("window built");
 }
 
@@ -103,7 +118,7 @@ void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    m_state.cfg_path = m_config.programDir + QStringLiteral("/cfg/cfg.ini");
+    m_state.cfg_path = cfgPathIn(m_config);
     tarel_tools::runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
     init_var();
@@ -186,6 +201,7 @@ void zq::showEvent(QShowEvent *event)
         m_shownOnce = true;
         // The start-up benchmark reads this line (zq.app.debug=true) to time exec to first show.
         qCDebug(lcApp, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+        StartupMarks::mark("first shown");
     }
 }
 
