@@ -1,6 +1,7 @@
 #include "floorwindow.h"
 
 #include "firstframeprobe.h"
+#include "startupmarks.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -25,5 +26,6 @@ void FloorWindow::showEvent(QShowEvent *event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         qCDebug(lcFloor, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+        StartupMarks::mark("first shown");
     }
 }
