@@ -228,11 +228,11 @@ for i in $(seq "$runs"); do
         fi
         # name|run|step|wall ms since exec|process CPU ms
         awk -v t0="$t0" -v name="$name" -v run="$i" '
-            / zq.startup: / {
-                sub(/.* zq.startup: /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
+            /zq[.]startup: / {
+                sub(/.*zq[.]startup: /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
                 printf "%s|%s|%s|%.3f|%.3f\n", name, run, a[1], b[1] / 1000 - t0 * 1000, b[2] / 1000 }
-            / zq.app: first shown at / { sub(/.* first shown at /, ""); printf "%s|%s|SHOWN|%.3f|\n", name, run, $1 - t0 * 1000 }
-            / zq.app: first frame painted at / { sub(/.* painted at /, ""); printf "%s|%s|PAINTED|%.3f|\n", name, run, $1 - t0 * 1000 }
+            /zq[.]app: first shown at / { sub(/.* first shown at /, ""); printf "%s|%s|SHOWN|%.3f|\n", name, run, $1 - t0 * 1000 }
+            /zq[.]app: first frame painted at / { sub(/.* painted at /, ""); printf "%s|%s|PAINTED|%.3f|\n", name, run, $1 - t0 * 1000 }
         ' "$log" >>"$work/marks"
         shown=$(awk -F'|' -v n="$name" -v r="$i" '$1 == n && $2 == r && $3 == "SHOWN" { printf "%.0f", $4 }' "$work/marks")
         paint=$(awk -F'|' -v n="$name" -v r="$i" '$1 == n && $2 == r && $3 == "PAINTED" { printf "%.0f", $4 }' "$work/marks")
@@ -243,7 +243,11 @@ done
 say "    load average after: $(load)"
 
 # figure NAME STEP: the median of one logged moment over the runs (ms since exec)
-figure_of() { awk -F'|' -v n="$1" -v s="$2" '$1 == n && $3 == s { print $4 }' "$work/marks" | median; }
+figure_of() {
+    local m
+    m=$(awk -F'|' -v n="$1" -v s="$2" '$1 == n && $3 == s { print $4 }' "$work/marks" | median)
+    if [ "$m" = nan ]; then echo nan; else printf '%.0f' "$m"; fi
+}
 declare -A shown painted
 for name in "${startup_programs[@]}"; do
     shown[$name]=$(figure_of "$name" SHOWN)

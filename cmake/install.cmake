@@ -19,8 +19,11 @@ if(IS_ABSOLUTE "${ZQ_INSTALL_PROGRAM_DIR}")
 endif()
 
 install(TARGETS zq RUNTIME DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
-# The browser engine's page, which the program loads from its own folder.
-install(TARGETS zq_webengine LIBRARY DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}" RUNTIME DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
+# The browser engine's page, which the program loads from its own folder when it opens the
+# plan page (Linux).
+if(TARGET zq_webengine)
+    install(TARGETS zq_webengine LIBRARY DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
+endif()
 # Only the shipped settings file: a cfg/reg.sh or saved credentials in a developer's build
 # tree are theirs, not the package's.
 install(FILES "${CMAKE_CURRENT_SOURCE_DIR}/cfg/cfg.ini" DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}/cfg")

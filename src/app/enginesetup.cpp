@@ -50,8 +50,10 @@ bool openGlIsSoftware()
 
 void EngineSetup::beforeApplication()
 {
+#ifdef Q_OS_LINUX
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-unsandboxed-zygote");
+#endif
 
     // A choice the user made for Qt Quick, which draws the page, is left alone.
     const QByteArray quickBackend = qgetenv("QT_QUICK_BACKEND");
@@ -69,11 +71,6 @@ void EngineSetup::beforeApplication()
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qCDebug(lcEngine) << (s_software ? "software compositing" : "OpenGL compositing") << "engine switches:"
                       << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-}
-
-bool EngineSetup::softwareCompositing()
-{
-    return s_software;
 }
 
 void EngineSetup::beforeEngineLoads()

@@ -11,13 +11,10 @@ namespace EngineSetup {
 // context is made; the emulation would cost start-up time and tens of MiB for nothing.
 // Otherwise the engine shares the widgets' OpenGL context, as it requires.
 //
-// Switches (only when the user has not given QTWEBENGINE_CHROMIUM_FLAGS): the engine starts
-// no unsandboxed zygote process, which only helpers this build of the engine runs inside
-// its own process would use. The sandbox itself stays as it is.
+// Switches (Linux, only when the user has not given QTWEBENGINE_CHROMIUM_FLAGS): the engine
+// starts no unsandboxed zygote process, which only helpers that this build of the engine
+// runs inside the program's own process would use. The sandbox itself stays as it is.
 void beforeApplication();
-
-// True when beforeApplication() chose software compositing.
-bool softwareCompositing();
 
 // Called before the engine's libraries are loaded into a running program (the zq program
 // loads them when the plan page is first opened). The engine reads the format of the
