@@ -6,12 +6,14 @@
 
 #include "floorwindow.h"
 #include "startupmarks.h"
+#include "unixsignalwatcher.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -37,6 +39,10 @@ int main(int argc, char *argv[])
         view->load(url);
         view->show();
     });
+    // Ends like zq on SIGTERM: through the event loop, so that the engine takes its helper
+    // processes down with it instead of leaving them behind.
+    UnixSignalWatcher signals_({SIGTERM, SIGINT});
+    QObject::connect(&signals_, &UnixSignalWatcher::received, &app, &QCoreApplication::quit);
     window.show();
     return app.exec();
 }
