@@ -352,7 +352,7 @@ for i in $(seq "$mem_runs"); do
         tree=$(descendants "$client_pid")
         stop_client || true
         # A helper left behind would share its pages with, and so lower the PSS of, every later sample.
-        left=$(for pid in $tree; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done)
+        left=$(for pid in $tree; do if kill -0 "$pid" 2>/dev/null; then echo "$pid"; fi; done)
         if [ -n "$left" ]; then
             say "    ($name left $(echo $left | wc -w) processes behind; ended)"
             kill -KILL $left 2>/dev/null || true
