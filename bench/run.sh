@@ -351,8 +351,13 @@ for i in $(seq "$mem_runs"); do
         if curl -s "${base}_test/log" | grep -q '"path":"/plan.php'; then page="page loaded"; else page="PLAN PAGE NOT REQUESTED"; fi
         tree=$(descendants "$client_pid")
         stop_client || true
-        # A helper left behind would share its pages with, and so lower the PSS of, every later sample.
-        left=$(for pid in $tree; do if kill -0 "$pid" 2>/dev/null; then echo "$pid"; fi; done)
+        # A helper left behind would share its pages with, and so lower the PSS of, every later
+        # sample. The engine's helpers end on their own shortly after the program.
+        for _ in $(seq 40); do
+            left=$(for pid in $tree; do if kill -0 "$pid" 2>/dev/null; then echo "$pid"; fi; done)
+            [ -z "$left" ] && break
+            sleep 0.05
+        done
         if [ -n "$left" ]; then
             say "    ($name left $(echo $left | wc -w) processes behind; ended)"
             kill -KILL $left 2>/dev/null || true
