@@ -69,8 +69,8 @@ void EngineSetup::beforeApplication()
 
     if (!s_software)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    qCDebug(lcEngine) << (s_software ? "software compositing" : "OpenGL compositing") << "engine switches:"
-                      << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    qCDebug(lcEngine) << (s_software ? "software compositing" : "OpenGL compositing")
+                      << "engine switches:" << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
 }
 
 void EngineSetup::beforeEngineLoads()
