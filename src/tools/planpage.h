@@ -48,9 +48,10 @@ Q_SIGNALS:
     void loadFinished(bool ok);
 };
 
-// The plan page the window uses: the engine's page (webengineplanpage.cpp). The zq program
-// links a definition of its own that loads the engine only when the page is first opened
-// (src/deferredplanpage.cpp); the linker then never takes the engine's into the program.
+// The plan page the window uses: the engine's page (webengineplanpage.cpp). The zq program on
+// Linux links a definition of its own that loads the engine only when the page is first
+// opened (src/deferredplanpage.cpp), so the linker never takes the engine's page, nor the
+// engine's libraries, into the program.
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
 
 } // namespace tarel_tools
