@@ -93,7 +93,7 @@ say "zq benchmarks, $(date '+%Y-%m-%d %H:%M %Z')"
 say "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), \
 $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) memory, $(uname -sr)"
 say "build: $build; user: $(id -un); load average at start: $(load)"
-if [ "$(calc "$(cut -d' ' -f1 /proc/loadavg) > 1.0 ? 1 : 0")" = 1 ]; then
+if [ "$(calc "($(cut -d' ' -f1 /proc/loadavg) > 1.0) ? 1 : 0")" = 1 ]; then
     say "NOTE: the machine is busy (load average above 1 on $(nproc) cores); single runs will scatter."
 fi
 say ""
