@@ -27,6 +27,7 @@
 #include "app/loginflow.h"
 #include "app/sessionclock.h"
 #include "app/zq.h"
+#include "browser/enginesetup.h"
 #include "browser/planpage.h"
 #include "proctree.h"
 
@@ -322,7 +323,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine set up as the program sets it up.
+    EngineSetup::beforeApplication();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const Options options = parse(QCoreApplication::arguments());

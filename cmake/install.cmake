@@ -19,6 +19,11 @@ if(IS_ABSOLUTE "${ZQ_INSTALL_PROGRAM_DIR}")
 endif()
 
 install(TARGETS zq RUNTIME DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
+# The browser engine's page, which the program loads from its own folder when it opens the
+# plan page (Linux).
+if(TARGET zq_webengine)
+    install(TARGETS zq_webengine LIBRARY DESTINATION "${ZQ_INSTALL_PROGRAM_DIR}")
+endif()
 # Only the shipped settings file: a cfg/reg.sh or saved credentials in a developer's build
 # tree are theirs, not the package's. An installed cfg.ini that already exists holds the
 # saved login and agent code of whoever uses that installation: a reinstall keeps it. The

@@ -1,6 +1,7 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
 #include "app/zq.h"
+#include "browser/enginesetup.h"
 #include "desktop/stopsignalwatcher.h"
 
 #include <QApplication>
@@ -10,8 +11,8 @@
 
 int main(int argc, char *argv[])
 {
-    // The embedded browser shares its GL context with the widgets.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // How the embedded browser draws is settled before the application object exists.
+    EngineSetup::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
     // informational chatter (the web engine's GL and start parameters) included.

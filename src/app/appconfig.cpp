@@ -12,5 +12,6 @@ AppConfig AppConfig::fromBuild()
     config.regSite = QStringLiteral(ZQ_REG_SITE);
     config.downloadSite = QStringLiteral(ZQ_DOWNLOAD_SITE);
     config.programDir = QCoreApplication::applicationDirPath();
+    config.softwareInfoAhead = true;
     return config;
 }

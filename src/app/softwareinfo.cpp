@@ -1,5 +1,6 @@
 #include "softwareinfo.h"
 
+#include "appconfig.h"
 #include "applogging.h"
 #include "appstate.h"
 #include "apptexts.h"
@@ -18,22 +19,32 @@ SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAdd
 {
 }
 
-void SoftwareInfo::setConstants()
+// The constants, and the product code of the settings file in place of the default.
+void SoftwareInfo::setConstants(AppState &state, const QString &serviceBase, const QString &cfgPath)
 {
-    m_state.app_title = AppTexts::programTitle();
-    m_state.softinfo_title = m_state.app_title;
-    m_state.app_version = QStringLiteral("v1.7");
-    m_state.app_build = QStringLiteral("20180330");
-    m_state.service_base = m_serviceBase;
-    m_state.soft_code = QStringLiteral("zq_softinfo");
+    state.app_title = AppTexts::programTitle();
+    state.softinfo_title = state.app_title;
+    state.app_version = QStringLiteral("v1.7");
+    state.app_build = QStringLiteral("20180330");
+    state.service_base = serviceBase;
+    state.soft_code = QStringLiteral("zq_softinfo");
+    const QString code = readSetting(SettingsKeys::productCode, cfgPath);
+    if (!code.isEmpty())
+        state.soft_code = code;
+}
+
+SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config, const QString &cfgPath)
+{
+    AppState state;
+    setConstants(state, config.serviceBase, cfgPath);
+    const ServiceAddresses addresses(config, state);
+    const QString query = addresses.softwareInfoQuery();
+    return {addresses.softwareInfo() + query, query};
 }
 
 void SoftwareInfo::init_var()
 {
-    setConstants();
-    const QString code = readSetting(SettingsKeys::productCode, m_state.cfg_path);
-    if (!code.isEmpty())
-        m_state.soft_code = code;
+    setConstants(m_state, m_serviceBase, m_state.cfg_path);
 
     m_state.softinfo_url = m_addresses.softwareInfo();
     const QString query = m_addresses.softwareInfoQuery();

@@ -3,6 +3,7 @@
 #include <QString>
 
 class ServiceAddresses;
+struct AppConfig;
 struct AppState;
 struct Controls;
 
@@ -22,10 +23,19 @@ public:
 
     void init_var();
 
+    // The address and body of the request that init_var sends at start-up, given the settings
+    // file it will read: the program sends it ahead while the window is being built.
+    struct Request
+    {
+        QString url;
+        QString body;
+    };
+    static Request startUpRequest(const AppConfig &config, const QString &cfgPath);
+
     static QString failureNotice() { return QStringLiteral("软件初始化失败，请重新启动软件试试看！"); }
 
 private:
-    void setConstants();
+    static void setConstants(AppState &state, const QString &serviceBase, const QString &cfgPath);
     void distribute(const QString &answer);
     void showPlatformLinks(const QString &pltlist);
 

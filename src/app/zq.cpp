@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
+#include "browser/planpage.h"
 #include "browser/webengineplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
@@ -9,16 +10,19 @@
 #include "desktop/machineid.h"
 #include "desktop/regscript.h"
 #include "digest/md5calc.h"
+#include "firstframeprobe.h"
 #include "layoutbuilder.h"
 #include "linkspanels.h"
 #include "loginflow.h"
 #include "net/webclient.h"
 #include "planmirror.h"
 #include "platformlist.h"
+#include "programicon.h"
 #include "registrationflow.h"
 #include "savedlogin.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
+#include "startupmarks.h"
 #include "tray/traybackend.h"
 #include "traynotices.h"
 
@@ -26,7 +30,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -35,14 +38,22 @@ zq::zq(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
 {
+    StartupMarks::mark("application made");
+    if (m_config.softwareInfoAhead) {
+        m_state.cfg_path = settingsPath();
+        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config, m_state.cfg_path);
+        m_web->sendAhead(request.url, request.body);
+    }
+    // Decoded meanwhile on another thread, set when the controls are built.
+    ProgramIcon icon;
     setObjectName(QStringLiteral("zq"));
     setWindowTitle(AppTexts::programTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/zq.ico")));
     resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+    // The start-up benchmark's "first frame painted" line (zq.app.debug=true).
+    new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
-                                      : std::make_unique<tarel_tools::WebEnginePlanPage>(parent);
+        m_planPage = m_seams.planPage ? m_seams.planPage(parent) : tarel_tools::makePlanPage(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
@@ -67,6 +78,8 @@ zq::zq(AppConfig config, Seams seams)
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    setWindowIcon(icon.icon());
+    StartupMarks::mark("window built");
 }
 
 zq::~zq()
@@ -103,16 +116,27 @@ void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    // cfg/cfg.ini beside the program, or the user's own copy where the user cannot write there.
-    m_state.cfg_path = m_seams.cfgWritable ? CfgLocation::choose(m_config.programDir, m_seams.cfgWritable)
-                                           : CfgLocation::choose(m_config.programDir);
+    // Chosen already when the software-information request went ahead.
+    if (m_state.cfg_path.isEmpty())
+        m_state.cfg_path = settingsPath();
     tarel_tools::runRegBat(m_config.programDir);
+    StartupMarks::mark("machine identity");
     init_var();
+    StartupMarks::mark("software information");
     // A stop signal can arrive while init_var waits for the service: start-up ends there.
     if (m_unloaded)
         return;
     tray_switch(true);
+    StartupMarks::mark("tray");
     init_window();
+    StartupMarks::mark("window ready");
+}
+
+QString zq::settingsPath() const
+{
+    // cfg/cfg.ini beside the program, or the user's own copy where the user cannot write there.
+    return m_seams.cfgWritable ? CfgLocation::choose(m_config.programDir, m_seams.cfgWritable)
+                               : CfgLocation::choose(m_config.programDir);
 }
 
 void zq::init_var()
@@ -184,6 +208,7 @@ void zq::showEvent(QShowEvent *event)
         m_shownOnce = true;
         // The start-up benchmark reads this line (zq.app.debug=true) to time exec to first show.
         qCDebug(lcApp, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+        StartupMarks::mark("first shown");
     }
 }
 

@@ -79,6 +79,7 @@ protected:
 
 private:
     void connectControls();
+    QString settingsPath() const;
     void unload();
     void endProgram();
 

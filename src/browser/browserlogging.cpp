@@ -1,3 +1,4 @@
 #include "browserlogging.h"
 
-Q_LOGGING_CATEGORY(lcBrowser, "zq.browser")
+// Quiet unless asked for: the engine set-up logs before main() has set the program's rules.
+Q_LOGGING_CATEGORY(lcBrowser, "zq.browser", QtInfoMsg)

@@ -104,3 +104,7 @@ void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level
 }
 
 } // namespace tarel_tools
+
+// Compiled here rather than with the library's other meta-object code, so that a program
+// taking nothing from this file takes none of the engine's symbols either.
+#include "moc_silentwebpage.cpp"

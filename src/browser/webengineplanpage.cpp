@@ -1,8 +1,8 @@
 #include "webengineplanpage.h"
 
 #include "browserlogging.h"
-#include "text/jsontext.h"
 #include "silentwebpage.h"
+#include "text/jsontext.h"
 
 #include <QRegularExpression>
 #include <QTimer>
@@ -215,4 +215,20 @@ void WebEnginePlanPage::runScript(const QString &script)
     m_page->runJavaScript(script, QWebEngineScript::MainWorld);
 }
 
+std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
+{
+    return std::make_unique<WebEnginePlanPage>(parentWidget);
+}
+
 } // namespace tarel_tools
+
+// The entry point of the zq_webengine module, which the program loads when it first opens
+// the page (src/deferredplanpage.cpp).
+extern "C" Q_DECL_EXPORT tarel_tools::PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
+{
+    return new tarel_tools::WebEnginePlanPage(parentWidget);
+}
+
+// Compiled here rather than with the library's other meta-object code, so that a program
+// taking nothing from this file takes none of the engine's symbols either.
+#include "moc_webengineplanpage.cpp"

@@ -161,6 +161,37 @@ struct WebClient::Exchange
     QList<QNetworkReply::RawHeaderPair> headers;
 };
 
+struct WebClient::SentAhead
+{
+    QUrl url;
+    QByteArray body;
+    QPointer<QNetworkReply> reply;
+    QElapsedTimer sent;
+};
+
+namespace {
+
+QNetworkRequest requestFor(const QUrl &url, bool post, bool headersOnly)
+{
+    QNetworkRequest request(url);
+    // Answers come uncompressed. Qt 6.4's brotli decoding was seen to stop at 4 MiB without
+    // an error, which would pass a cut-off answer for a whole one; the service's answers are
+    // short texts, so compression gains nothing worth that risk. Asking for it also keeps Qt
+    // from decoding on its own; an answer that comes compressed anyway is decoded below.
+    request.setRawHeader("Accept-Encoding", "identity");
+    if (post) {
+        request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
+    } else if (headersOnly) {
+        // Asks for a fresh answer from the server itself: its Date header sets the clock.
+        request.setRawHeader("If-Modified-Since", "0");
+        request.setRawHeader("Cache-Control", "no-cache");
+        request.setRawHeader("Connection", "close");
+    }
+    return request;
+}
+
+} // namespace
+
 WebClient::WebClient(QObject *parent) : QObject(parent), m_manager(new QNetworkAccessManager(this))
 {
     // Qt keeps this switch for the whole process. The program has one WebClient and it is
@@ -225,6 +256,25 @@ QString WebClient::postWebContent(const QString &url, const QString &body)
     return text;
 }
 
+void WebClient::sendAhead(const QString &url, const QString &body)
+{
+    const QUrl target(url);
+    if (m_stopped || !isWebUrl(target) || !QCoreApplication::instance())
+        return;
+    auto ahead = std::make_unique<SentAhead>();
+    ahead->url = target;
+    ahead->body = body.toUtf8();
+    qCDebug(lcNet).noquote() << "POST" << loggableUrl(target) << "sent ahead";
+    ahead->sent.start();
+    ahead->reply = m_manager->post(requestFor(target, true, false), ahead->body);
+    if (m_ahead && m_ahead->reply)
+        m_ahead->reply->deleteLater();
+    m_ahead = std::move(ahead);
+    // Qt hands the request to its network thread from the event loop; once there, it
+    // travels while this thread goes on with other work.
+    QCoreApplication::processEvents();
+}
+
 QString WebClient::getResponseHeaders(const QString &url)
 {
     const QUrl target(url);
@@ -269,19 +319,14 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
         return result;
     }
 
-    QNetworkRequest request(url);
-    // Answers come uncompressed. Qt 6.4's brotli decoding was seen to stop at 4 MiB without
-    // an error, which would pass a cut-off answer for a whole one; the service's answers are
-    // short texts, so compression gains nothing worth that risk. Asking for it also keeps Qt
-    // from decoding on its own; an answer that comes compressed anyway is decoded below.
-    request.setRawHeader("Accept-Encoding", "identity");
-    if (method == Method::Post) {
-        request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
-    } else if (method == Method::Headers) {
-        // Asks for a fresh answer from the server itself: its Date header sets the clock.
-        request.setRawHeader("If-Modified-Since", "0");
-        request.setRawHeader("Cache-Control", "no-cache");
-        request.setRawHeader("Connection", "close");
+    const bool post = method == Method::Post;
+    // A request sent ahead serves this call only when it is the very same one; any other
+    // call leaves it behind for good.
+    std::unique_ptr<SentAhead> ahead = std::move(m_ahead);
+    const bool takeAhead = ahead && ahead->reply && post && ahead->url == url && ahead->body == body;
+    if (ahead && ahead->reply && !takeAhead) {
+        ahead->reply->abort();
+        ahead->reply->deleteLater();
     }
 
     // Handlers that run inside the wait may destroy this client (the window closing);
@@ -294,9 +339,17 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
 
     QElapsedTimer clock;
     clock.start();
-    const bool post = method == Method::Post;
-    qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url);
-    const QPointer<QNetworkReply> reply = post ? m_manager->post(request, body) : m_manager->get(request);
+    qint64 waitedAlready = 0;
+    QPointer<QNetworkReply> reply;
+    if (takeAhead) {
+        waitedAlready = ahead->sent.elapsed();
+        reply = ahead->reply;
+        qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << "sent ahead" << waitedAlready << "ms ago";
+    } else {
+        qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url);
+        const QNetworkRequest request = requestFor(url, post, method == Method::Headers);
+        reply = post ? m_manager->post(request, body) : m_manager->get(request);
+    }
 
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -326,7 +379,7 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
 
     // The deadline runs on the monotonic clock from here on. The timer only wakes the loop;
     // whether the time is really up is the deadline's to say, so an early tick just re-arms it.
-    const QDeadlineTimer deadline(m_deadline, Qt::PreciseTimer);
+    const QDeadlineTimer deadline(std::max<qint64>(0, qint64(m_deadline.count()) - waitedAlready), Qt::PreciseTimer);
     bool expired = false;
     const auto arm = [&deadlineTimer, &deadline] {
         deadlineTimer.start(int(std::clamp<qint64>(deadline.remainingTime(), 0, INT_MAX)));

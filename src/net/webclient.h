@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 class QNetworkAccessManager;
 class QUrl;
@@ -52,6 +53,12 @@ public:
     // the notice is shown whenever the result is empty.
     QString postWebContent(const QString &url, const QString &body);
 
+    // Sends that POST now, without waiting: the next postWebContent with the same address
+    // and body takes this request's answer instead of sending again, and its deadline counts
+    // from now. Any other call drops it. The program asks for its software information this
+    // way before it builds its window, so that the answer travels meanwhile.
+    void sendAhead(const QString &url, const QString &body);
+
     // GET for the clock: the answer's header lines ("Name: value", joined by CR LF, no
     // status line) once the answer is complete, whatever its status; empty text when it
     // did not complete within the deadline. Never shows a notice.
@@ -71,10 +78,12 @@ private:
         Headers,
     };
     struct Exchange;
+    struct SentAhead;
 
     Exchange exchange(Method method, const QUrl &url, const QByteArray &body);
 
     QNetworkAccessManager *m_manager = nullptr;
+    std::unique_ptr<SentAhead> m_ahead;
     NoticeSink m_noticeSink;
     std::chrono::milliseconds m_deadline = DefaultDeadline;
     bool m_stopped = false;

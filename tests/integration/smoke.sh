@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Starts the built program under Xvfb against the stand-in service, waits for its window,
-# takes a screenshot, ends it with SIGTERM and checks the exit code and the service's log.
+# takes a screenshot, ends it with SIGTERM and checks the exit code and the service's log:
+# the software-information request, and the plan page fetched by the browser engine, which
+# the program loads from its module when it opens the page.
 # usage: smoke.sh <zq> <zq-devservice> <work folder> <service base URL>
 set -u
 zq=$1 dev=$2 work=$3 base=$4
+port=$(printf '%s' "$base" | sed -nE 's#^http://127\.0\.0\.1:([0-9]+)/.*#\1#p')
 
 if [ "${5:-}" = "--inside" ]; then
     # A real X window, whatever platform the test run chose for the other tests.
@@ -24,7 +27,11 @@ if [ "${5:-}" = "--inside" ]; then
         kill -KILL "$pid" 2>/dev/null
         exit 1
     fi
-    sleep 3 # the plan page opens two seconds after start
+    # The plan page opens two seconds after start.
+    for _ in $(seq 150); do
+        curl -s "http://127.0.0.1:$port/_test/log" | grep -q '/plan.php' && break
+        sleep 0.1
+    done
     import -window root "$work/screenshot.png"
     kill -TERM "$pid"
     wait "$pid"
@@ -33,7 +40,6 @@ if [ "${5:-}" = "--inside" ]; then
     exit "$code"
 fi
 
-port=$(printf '%s' "$base" | sed -nE 's#^http://127\.0\.0\.1:([0-9]+)/.*#\1#p')
 if [ -z "$port" ]; then
     echo "smoke: the program was built for $base, not the local stand-in service; skipped"
     exit 77
@@ -66,4 +72,8 @@ if ! printf '%s' "$log" | grep -q 'caieventhandle.php'; then
     echo "smoke: the service saw no software-information request"
     exit 1
 fi
-echo "smoke: window shown, screenshot at $work/screenshot.png, exit code 0, software information requested"
+if ! printf '%s' "$log" | grep -q '/plan.php'; then
+    echo "smoke: the browser engine never fetched the plan page"; tail -20 "$work/zq.log"
+    exit 1
+fi
+echo "smoke: window shown, screenshot at $work/screenshot.png, exit code 0, software information requested, plan page fetched"
