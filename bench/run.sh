@@ -232,8 +232,8 @@ for i in $(seq "$runs"); do
         fi
         # name|run|step|wall ms since exec|process CPU ms
         awk -v t0="$t0" -v name="$name" -v run="$i" '
-            /zq[.]startup: / {
-                sub(/.*zq[.]startup: /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
+            /zq[.]app: start-up step / {
+                sub(/.*zq[.]app: start-up step /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
                 printf "%s|%s|%s|%.3f|%.3f\n", name, run, a[1], b[1] / 1000 - t0 * 1000, b[2] / 1000 }
             /zq[.]app: first shown at / { sub(/.* first shown at /, ""); printf "%s|%s|SHOWN|%.3f|\n", name, run, $1 - t0 * 1000 }
             /zq[.]app: first frame painted at / { sub(/.* painted at /, ""); printf "%s|%s|PAINTED|%.3f|\n", name, run, $1 - t0 * 1000 }

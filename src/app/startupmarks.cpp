@@ -41,8 +41,8 @@ void StartupMarks::mark(const char *step)
     static bool first = true;
     if (first) {
         first = false;
-        qCDebug(lcApp, "libraries loaded at %lld cpu %lld", librariesLoaded, librariesLoadedCpu);
+        qCDebug(lcApp, "start-up step libraries loaded at %lld cpu %lld", librariesLoaded, librariesLoadedCpu);
     }
     const long long cpu = processCpuMicroseconds();
-    qCDebug(lcApp, "%s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
+    qCDebug(lcApp, "start-up step %s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
 }
