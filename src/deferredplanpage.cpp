@@ -95,10 +95,7 @@ void DeferredPlanPage::readGlobals(const QStringList &names, QObject *context, G
     QTimer::singleShot(0, this, [contextGuard, hasContext, count, done = std::move(done)] {
         if (hasContext && !contextGuard)
             return;
-        QStringList empty;
-        for (qsizetype i = 0; i < count; ++i)
-            empty.append(QString());
-        done(empty);
+        done(QStringList(count));
     });
 }
 

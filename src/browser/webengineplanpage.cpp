@@ -32,18 +32,9 @@ bool isReadableName(const QString &name)
     return identifier.match(name).hasMatch() && !reserved.contains(name);
 }
 
-QStringList emptyTexts(qsizetype count)
-{
-    QStringList texts;
-    texts.reserve(count);
-    for (qsizetype i = 0; i < count; ++i)
-        texts.append(QString());
-    return texts;
-}
-
 QStringList textsFromResult(const QVariant &result, qsizetype count)
 {
-    QStringList texts = emptyTexts(count);
+    QStringList texts(count);
     if (result.typeId() != QMetaType::QVariantList)
         return texts;
     const QVariantList values = result.toList();
@@ -191,7 +182,7 @@ void WebEnginePlanPage::readGlobals(const QStringList &names, QObject *context, 
     };
 
     if (!m_page || m_loading || count == 0) {
-        QTimer::singleShot(0, this, [=] { finish(emptyTexts(count)); });
+        QTimer::singleShot(0, this, [=] { finish(QStringList(count)); });
         return;
     }
 
@@ -199,12 +190,12 @@ void WebEnginePlanPage::readGlobals(const QStringList &names, QObject *context, 
     m_page->runJavaScript(globalsScript(names), QWebEngineScript::MainWorld, [=](const QVariant &result) {
         if (alive.expired())
             return;
-        finish(generation == m_generation ? textsFromResult(result, count) : emptyTexts(count));
+        finish(generation == m_generation ? textsFromResult(result, count) : QStringList(count));
     });
     QTimer::singleShot(readTimeoutMs, this, [=] {
         if (!*answered)
             qCWarning(lcBrowser) << "page did not answer a read in time:" << names;
-        finish(emptyTexts(count));
+        finish(QStringList(count));
     });
 }
 
