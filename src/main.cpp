@@ -1,7 +1,8 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
 #include "app/zq.h"
-#include "browser/enginesetup.h"
+#include "browser/planpage.h"
+#include "programengine.h"
 #include "desktop/stopsignalwatcher.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 int main(int argc, char *argv[])
 {
     // How the embedded browser draws is settled before the application object exists.
-    EngineSetup::beforeApplication();
+    ProgramEngine::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
     // informational chatter (the web engine's GL and start parameters) included.
@@ -21,7 +22,9 @@ int main(int argc, char *argv[])
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    zq window(AppConfig::fromBuild());
+    zq::Seams seams;
+    seams.planPage = ProgramEngine::makePlanPage;
+    zq window(AppConfig::fromBuild(), std::move(seams));
 
     StopSignalWatcher signals_({SIGTERM, SIGINT});
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });

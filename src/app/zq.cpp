@@ -2,8 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
-#include "browser/planpage.h"
-#include "browser/webengineplanpage.h"
+#include "browser/deferredplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
 #include "controltable.h"
@@ -53,7 +52,9 @@ zq::zq(AppConfig config, Seams seams)
     new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent) : tarel_tools::makePlanPage(parent);
+        // Without a page of its build's engine the window shows the notice of a missing engine.
+        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
+                                      : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);

@@ -32,9 +32,11 @@ class zq final : public QWidget
 {
     Q_OBJECT
 public:
-    // What tests replace: the tray backend, the plan page, how the program ends, and whether
-    // the settings file beside the program counts as writable (an administrator can write
-    // every folder, so a test run as one cannot make a read-only folder).
+    // What the program or a test gives the window: the plan page (the program's has its
+    // build's engine; without one the plan area shows the notice of a missing engine), and
+    // what tests replace: the tray backend, how the program ends, and whether the settings
+    // file beside the program counts as writable (an administrator can write every folder,
+    // so a test run as one cannot make a read-only folder).
     struct Seams
     {
         std::function<std::unique_ptr<TrayBackend>()> trayBackend;
