@@ -33,6 +33,8 @@
 #include <QScreen>
 #include <QTimer>
 
+zq::zq(AppConfig config) : zq(std::move(config), Seams()) {}
+
 zq::zq(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
@@ -71,7 +73,7 @@ zq::zq(AppConfig config, Seams seams)
     clockActions.initVar = [this] { init_var(); };
     clockActions.unloadWindow = [this] { closeByProgram(); };
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
-                                             m_config.timeSourceUrl, std::move(clockActions));
+                                             m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
     m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
     m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_addresses,
                                             [this](const QString &text) { msgTips(text); }, this);

@@ -43,9 +43,13 @@ public:
         std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)> planPage;
         std::function<void(int exitCode)> endProgram;
         std::function<bool(const QString &cfgFile)> cfgWritable;
+        // Seconds between online reports; the program keeps the service's ten minutes, a
+        // benchmark of a long day shortens them.
+        qint16 reportPeriod = 600;
     };
 
-    explicit zq(AppConfig config, Seams seams = {});
+    explicit zq(AppConfig config);
+    zq(AppConfig config, Seams seams);
     ~zq() override;
     Q_DISABLE_COPY_MOVE(zq)
 

@@ -400,22 +400,45 @@ private Q_SLOTS:
         QVERIFY(h->shownTexts().isEmpty());
     }
 
-    void clock_withoutACompleteAnswerStaysEmpty_unreadableDateUsesLocalTime()
+    void clock_withoutAReadableDateRunsFromLocalTime_data()
     {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("no complete answer") << u"drop"_s << QString();
+        QTest::newRow("a date that is none") << u"date"_s << u"Tue, 31 Feb 2026 04:15:37 GMT"_s;
+    }
+    void clock_withoutAReadableDateRunsFromLocalTime()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, date);
         auto h = startedWindow();
         h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
-        QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
+        QVERIFY(m_service.setFault(u"time"_s, mode, date));
         h->window->sessionClock().delay_timer_Timer();
-        QVERIFY(h->window->state().clock_text.isEmpty());
-        QVERIFY(h->window->state().next_report_text.isEmpty());
-
-        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 31 Feb 2026 04:15:37 GMT"_s));
-        h->window->sessionClock().synchroniseClock();
+        // Scheduled all the same, so that the service can still end a session signed in twice.
         const QDateTime clock = QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
         QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().next_report_text, u"yyyy-MM-dd HH:mm:ss"_s)),
                  600);
+    }
+
+    void report_keepsItsRhythmWhenTheTimeSourceGoesAway()
+    {
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
+        SessionClock &clock = h->window->sessionClock();
+        clock.delay_timer_Timer();
+        QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
+        AppState &s = h->window->state();
+        s.next_report_text = s.clock_text;
+        // The tick that sends the report, and three more.
+        for (int tick = 0; tick < 4; ++tick)
+            clock.count_down_Timer();
+        QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
+        QCOMPARE(s.clock_text, u"2026-12-08 12:15:41"_s);
+        QCOMPARE(s.next_report_text, u"2026-12-08 12:25:38"_s);
     }
 
     void countDown_mirrorsThePageIntoOutplan()
