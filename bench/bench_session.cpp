@@ -18,7 +18,12 @@
 //    utime + stime of this process and of every descendant (the browser engine's
 //    processes) are read from /proc before and after. Goal: under 1% of one core.
 //
+// With --soak MINUTES it measures neither, but keeps the same signed-in window running that
+// long with the online report every --report-period seconds (default 18), the service
+// misbehaving now and then (bench/soak.h).
+//
 // Usage: bench_session --service http://127.0.0.1:PORT/ [--ticks N] [--spacing-ms M] [--idle S]
+//        bench_session --service http://127.0.0.1:PORT/ --soak MINUTES [--report-period S]
 // Lines starting with "@@ " carry the figures for bench/run.sh.
 
 #include "app/appconfig.h"
@@ -30,9 +35,12 @@
 #include "browser/enginesetup.h"
 #include "browser/planpage.h"
 #include "browser/webengineplanpage.h"
+#include "eventwait.h"
 #include "proctree.h"
+#include "soak.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -47,7 +55,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <unistd.h>
 #include <vector>
@@ -70,30 +77,6 @@ double threadCpuMs()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-// Runs the event loop until `done` holds or `timeoutMs` passes; true when it holds.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    poll.start(10);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Sends a read of the page globals and waits for its answer; false after 10 s without one.
@@ -126,6 +109,8 @@ struct Options
     int ticks = 500;
     int spacingMs = 20;
     int idleSeconds = 60;
+    int soakMinutes = 0; // 0: the tick and idle measurements instead
+    int reportPeriod = 18;
 };
 
 Options parse(const QStringList &arguments)
@@ -142,6 +127,10 @@ Options parse(const QStringList &arguments)
             o.spacingMs = std::max(0, value.toInt());
         else if (key == u"--idle"_s)
             o.idleSeconds = std::max(1, value.toInt());
+        else if (key == u"--soak"_s)
+            o.soakMinutes = std::max(1, value.toInt());
+        else if (key == u"--report-period"_s)
+            o.reportPeriod = std::clamp(value.toInt(), 2, 600);
         else
             continue;
         ++i;
@@ -157,7 +146,7 @@ bool signIn(zq &window)
     Controls &controls = window.controls();
 
     // The start timer opens the anonymous plan page and reads the clock two seconds in.
-    if (!waitUntil([&] { return !state.clock_text.isEmpty(); }, 20000)) {
+    if (!EventWait::until([&] { return !state.clock_text.isEmpty(); }, 20000)) {
         std::printf("bench_session: the clock was never read (is the service at %s running?)\n",
                     qPrintable(state.service_base));
         return false;
@@ -183,12 +172,12 @@ bool signIn(zq &window)
         std::printf("\n");
         return false;
     }
-    if (!waitUntil([&] { return loaded; }, 30000) || !loadedOk) {
+    if (!EventWait::until([&] { return loaded; }, 30000) || !loadedOk) {
         std::printf("bench_session: the plan page of the account did not load\n");
         return false;
     }
     // The page's own script fills its globals; the mirror shows them on a later tick.
-    if (!waitUntil([&] { return controls.outplan->toPlainText().startsWith(u"投注期:"_s); }, 15000)) {
+    if (!EventWait::until([&] { return controls.outplan->toPlainText().startsWith(u"投注期:"_s); }, 15000)) {
         std::printf("bench_session: outplan never showed the page's numbers\n");
         return false;
     }
@@ -236,7 +225,7 @@ void measureTicks(zq &window, const Options &options)
         // A change can only come from this tick's read, which has answered by now.
         measuringChange = false;
         if (options.spacingMs > 0)
-            runFor(options.spacingMs);
+            EventWait::runFor(options.spacingMs);
     }
     QObject::disconnect(watch);
 
@@ -275,12 +264,12 @@ void measureIdle(const Options &options)
 {
     const qint64 self = qint64(getpid());
     // Let the restarted count-down settle into its rhythm.
-    runFor(1500);
+    EventWait::runFor(1500);
     const QList<qint64> before = ProcTree::withDescendants(self);
     const QMap<qint64, ProcTree::Sample> first = ProcTree::cpu(before);
     QElapsedTimer wall;
     wall.start();
-    runFor(options.idleSeconds * 1000);
+    EventWait::runFor(options.idleSeconds * 1000);
     const double elapsedMs = double(wall.elapsed());
     QList<qint64> after = ProcTree::withDescendants(self);
     const QMap<qint64, ProcTree::Sample> last = ProcTree::cpu(after);
@@ -322,6 +311,7 @@ void measureIdle(const Options &options)
 
 int main(int argc, char *argv[])
 {
+    const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // The engine set up as the program sets it up.
@@ -331,7 +321,8 @@ int main(int argc, char *argv[])
     const Options options = parse(QCoreApplication::arguments());
     if (options.service.isEmpty()) {
         std::printf("usage: bench_session --service http://127.0.0.1:PORT/ [--ticks N] [--spacing-ms M] "
-                    "[--idle S]\n");
+                    "[--idle S]\n"
+                    "       bench_session --service http://127.0.0.1:PORT/ --soak MINUTES [--report-period S]\n");
         return 2;
     }
 
@@ -353,17 +344,21 @@ int main(int argc, char *argv[])
 
     zq::Seams seams;
     seams.planPage = [](QWidget *parent) { return std::make_unique<tarel_tools::WebEnginePlanPage>(parent); };
+    if (options.soakMinutes > 0)
+        seams.reportPeriod = qint16(options.reportPeriod);
     auto window = std::make_unique<zq>(config, std::move(seams));
     window->dialogs().setScriptedAnswer(true);
     window->startUp();
     window->show();
 
     int status = 0;
-    if (signIn(*window)) {
+    if (!signIn(*window)) {
+        status = 1;
+    } else if (options.soakMinutes > 0) {
+        status = runSoak(*window, SoakOptions{options.service, options.soakMinutes, options.reportPeriod, startMs});
+    } else {
         measureTicks(*window, options);
         measureIdle(options);
-    } else {
-        status = 1;
     }
     window->closeByProgram();
     window.reset();

@@ -91,6 +91,13 @@ qint64 rssKiB(qint64 pid)
     return statusKiB(pid, "VmRSS:", "status");
 }
 
+qint64 ussKiB(qint64 pid)
+{
+    const qint64 clean = statusKiB(pid, "Private_Clean:", "smaps_rollup");
+    const qint64 dirty = statusKiB(pid, "Private_Dirty:", "smaps_rollup");
+    return clean < 0 || dirty < 0 ? -1 : clean + dirty;
+}
+
 QString name(qint64 pid)
 {
     return QString::fromLocal8Bit(readProcFile(pid, "comm")).trimmed();

@@ -25,6 +25,10 @@ QMap<qint64, Sample> cpu(const QList<qint64> &pids);
 // cannot be read; -1 for a process that is gone.
 qint64 pssKiB(qint64 pid);
 qint64 rssKiB(qint64 pid);
+// Unique set size in KiB: the pages only this process maps (private clean and dirty of
+// smaps_rollup), which other programs mapping the same libraries do not change; -1 when
+// it cannot be read.
+qint64 ussKiB(qint64 pid);
 
 QString name(qint64 pid);
 

@@ -4,6 +4,7 @@
 # bench/RESULTS.md keeps.
 #
 #   bench/run.sh [--quick] [--runs N] [--mem-runs N] [--ticks N] [--idle SECONDS] [--no-build]
+#   bench/run.sh --soak [MINUTES] [--report-period S] [--no-build]
 #
 #   --runs N      start-ups of each program (default 9; the median counts)
 #   --mem-runs N  memory samples of each program (default 3; the median counts)
@@ -11,6 +12,11 @@
 #   --idle S      seconds of idle, signed in, for the CPU figure (default 60)
 #   --quick       5 start-ups, 1 memory sample, 200 ticks, 10 s idle, 50 requests
 #   --no-build    use build-bench as it is
+#   --soak [M]    instead of all the above: a long day in M minutes (default 30), the signed-in
+#                 window (bench_session --soak) with the online report every S seconds
+#                 (--report-period, default 18: about 100 reports in 30 minutes) while the
+#                 stand-in service misbehaves now and then; memory every minute, the requests
+#                 the service saw report by report. Not part of the default run.
 #
 # Start-up and memory are measured against floors: programs of bench/floor that do the least
 # Qt needs for the same window, run in the same Xvfb, interleaved with zq (one start of each
@@ -51,6 +57,8 @@ ticks=500
 idle=60
 requests=200
 do_build=1
+soak=0
+report_period=18
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs=$2; shift ;;
@@ -59,12 +67,19 @@ while [ $# -gt 0 ]; do
     --idle) idle=$2; shift ;;
     --quick) runs=5; mem_runs=1; ticks=200; idle=10; requests=50 ;;
     --no-build) do_build=0 ;;
-    -h | --help) sed -n '2,42p' "$0"; exit 0 ;;
+    --soak)
+        soak=30
+        if [[ ${2:-} =~ ^[0-9]+$ ]]; then soak=$2; shift; fi ;;
+    --report-period) report_period=$2; shift ;;
+    -h | --help) sed -n '2,48p' "$0"; exit 0 ;;
     *) echo "bench/run.sh: unknown option $1" >&2; exit 2 ;;
     esac
     shift
 done
 
+# As root the engine refuses its sandbox; as anyone else it keeps it, as users run the program.
+sandbox_off=""
+[ "$(id -u)" = 0 ] && sandbox_off=1
 work="$(mktemp -d /tmp/zq-bench.XXXXXX)"
 service_pid=""
 xvfb_pid=""
@@ -88,6 +103,19 @@ rows=()
 # row FIGURE MEASURED GOAL MET   (MET: yes, NO or "report")
 row() { rows+=("$1|$2|$3|$4"); }
 met_if() { if [ "$(calc "($1) ? 1 : 0")" = 1 ]; then echo yes; else echo NO; fi; }
+# The rows as the Markdown table that bench/RESULTS.md keeps, and how many goals were missed.
+print_table() {
+    local missed=0 f m g ok
+    say "| figure | measured | goal | met? |"
+    say "|---|---|---|---|"
+    for r in "${rows[@]}"; do
+        IFS='|' read -r f m g ok <<<"$r"
+        say "| $f | $m | $g | $ok |"
+        [ "$ok" = NO ] && missed=$((missed + 1))
+    done
+    say ""
+    say "$missed goal(s) missed. Load average at the end: $(load)"
+}
 
 say "zq benchmarks, $(date '+%Y-%m-%d %H:%M %Z')"
 say "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), \
@@ -144,6 +172,63 @@ base="http://127.0.0.1:$port/"
 plan_page="${base}plan.php?u=&p="
 say "stand-in service: $base (pid $service_pid)"
 
+# session ARGS...: bench_session against the service, offscreen.
+session() {
+    (
+        [ -n "$sandbox_off" ] && export QTWEBENGINE_DISABLE_SANDBOX=1
+        unset QTWEBENGINE_CHROMIUM_FLAGS
+        QT_QPA_PLATFORM=offscreen exec "$bin/bench_session" --service "$base" "$@"
+    )
+}
+
+# --- the soak: a long day, on its own ----------------------------------------------------
+
+if [ "$soak" -gt 0 ]; then
+    # bench_session is given the service's address: the build's fixed hosts do not matter.
+    build_targets bench_session
+    say ""
+    say "Soak (bench_session --soak: the real window and browser engine, offscreen), $soak minutes:"
+    say "    load average before: $(load)"
+    curl -s -o /dev/null "${base}_test/clear"
+    set +e
+    session --soak "$soak" --report-period "$report_period" 2>"$work/soak.err" | tee "$work/soak.log" | grep --line-buffered -v '^@@ ' | sed -u 's/^/    /'
+    soak_status=${PIPESTATUS[0]}
+    set -e
+    if [ "$soak_status" != 0 ]; then
+        say "    bench_session --soak ended with $soak_status; its error output ends with:"
+        tail -10 "$work/soak.err" | sed 's/^/        /'
+    fi
+    say "    load average after: $(load)"
+    say ""
+    figure() { sed -n "s/^@@ $1 //p" "$work/soak.log"; }
+    growth=$(figure soak_pss_growth_mib)
+    last_minute=$(figure soak_last_minute)
+    if [ -n "$growth" ]; then
+        row "memory, PSS of the process tree, 1 to $last_minute min ($(figure soak_pss_first_mib) → \
+$(figure soak_pss_last_mib) MiB)" "$growth MiB" "< 5 MiB" "$(met_if "$growth < 5")"
+        row "memory, USS of the process tree, 1 to $last_minute min" "$(figure soak_uss_growth_mib) MiB" "report" report
+    else
+        row "memory, PSS of the process tree, 1 to $soak min" "no figure" "< 5 MiB" NO
+    fi
+    reports=$(figure soak_reports)
+    if [ -n "$reports" ]; then
+        row "online reports ($(figure soak_expected_reports) periods of $report_period s; gaps \
+$(figure soak_min_gap_s)–$(figure soak_max_gap_s) s)" "$reports" "report" report
+        row "online requests within any one report period ($report_period s)" "$(figure soak_max_online_in_period)" \
+            "exactly 1" "$(met_if "$(figure soak_max_online_in_period) == 1")"
+        row "software-information posts per report, at most" "$(figure soak_max_softinfo)" "<= 2" \
+            "$(met_if "$(figure soak_max_softinfo) <= 2")"
+        row "the service's requests within any one second, at most (plan page aside)" \
+            "$(figure soak_max_requests_in_second)" "report" report
+        row "CPU of the process tree over the soak" "$(figure soak_cpu_percent)% of a core" "report" report
+    fi
+    row "window up, signed in, plan page mirrored at the end (no crash)" \
+        "$(if [ "$(figure soak_window_up)" = 1 ]; then echo yes; else echo no; fi)" "yes" \
+        "$(if [ "$(figure soak_window_up)" = 1 ] && [ "$soak_status" = 0 ]; then echo yes; else echo NO; fi)"
+    print_table
+    exit 0
+fi
+
 built_base=$(sed -n 's/^ZQ_SERVICE_BASE:STRING=//p' "$build/CMakeCache.txt")
 if [ "$built_base" != "$base" ]; then
     [ "$do_build" = 1 ] || { say "bench: build-bench was built for $built_base, the service is on $base"; exit 1; }
@@ -163,8 +248,6 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || { say "bench: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 display=":$(head -1 "$work/display")"
-sandbox_off=""
-[ "$(id -u)" = 0 ] && sandbox_off=1
 
 # launch LOG PROGRAM [ARGS...]: starts it; the time just before exec goes to $work/t0
 # (seconds, microseconds).
@@ -416,11 +499,7 @@ say "Signed in (bench_session: the real window and browser engine, offscreen):"
 say "    load average before: $(load)"
 curl -s -o /dev/null "${base}_test/clear"
 set +e
-(
-    [ -n "$sandbox_off" ] && export QTWEBENGINE_DISABLE_SANDBOX=1
-    unset QTWEBENGINE_CHROMIUM_FLAGS
-    QT_QPA_PLATFORM=offscreen exec "$bin/bench_session" --service "$base" --ticks "$ticks" --idle "$idle"
-) >"$work/session.log" 2>"$work/session.err"
+session --ticks "$ticks" --idle "$idle" >"$work/session.log" 2>"$work/session.err"
 session_status=$?
 set -e
 grep -v '^@@ ' "$work/session.log" | sed 's/^/    /'
@@ -450,13 +529,4 @@ say ""
 
 # --- the table --------------------------------------------------------------------------
 
-say "| figure | measured | goal | met? |"
-say "|---|---|---|---|"
-missed=0
-for r in "${rows[@]}"; do
-    IFS='|' read -r f m g ok <<<"$r"
-    say "| $f | $m | $g | $ok |"
-    [ "$ok" = NO ] && missed=$((missed + 1))
-done
-say ""
-say "$missed goal(s) missed. Load average at the end: $(load)"
+print_table

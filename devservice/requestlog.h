@@ -17,6 +17,7 @@ public:
         std::string query; // raw, without the "?"
         std::string body;  // raw
         std::vector<std::pair<std::string, std::string>> headers;
+        long long atMs = 0; // arrival, milliseconds since 1970 (set by add)
     };
 
     RequestLog() = default;
@@ -26,8 +27,9 @@ public:
     void add(Entry entry);
     void clear();
 
-    // One JSON object a line: {"method","path","query","body","headers"}.
-    std::string toJsonLines() const;
+    // One JSON object a line: {"method","path","query","body","headers","at"}, from the
+    // entry numbered `from` (0: the first) on, so that a long run can read only what is new.
+    std::string toJsonLines(size_t from = 0) const;
 
 private:
     mutable std::mutex m_mutex;

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <netinet/in.h>
@@ -205,7 +206,9 @@ StandInService::Reply StandInService::controlReply(const std::string &path, cons
     if (path == "/_test/ping") {
         reply.body = "pong";
     } else if (path == "/_test/log") {
-        reply.body = m_log.toJsonLines();
+        // strtoull saturates where atoi would overflow; no number reads as 0.
+        reply.body =
+            m_log.toJsonLines(static_cast<size_t>(std::strtoull(queryValue(query, "from").c_str(), nullptr, 10)));
         reply.contentType = "application/x-ndjson; charset=utf-8";
     } else if (path == "/_test/clear") {
         m_log.clear();

@@ -255,6 +255,7 @@ void TestDevService::refusals()
 
 void TestDevService::gbkAccountLoggedRawAndRegisteredWhole()
 {
+    const qint64 startedMs = QDateTime::currentMSecsSinceEpoch();
     const QString reg = u"spcenter/zqsso.php?a=reg&u="_s + GbkAccount +
                         u"&p=pw%20x&pt=102&s=lotto&code=zq_softinfo&mac=00-11-22&hash=HREG&e=a@b.cn"_s;
     Answer answer = get(reg);
@@ -287,6 +288,20 @@ void TestDevService::gbkAccountLoggedRawAndRegisteredWhole()
         answer = get(u"spcenter/zqsso.php?a=login_2016&u="_s + name + u"&p=pw+x&hash=H&code=c&ver=v"_s);
         QVERIFY2(answer.body.startsWith("ok|"), answer.body.constData());
     }
+
+    // A long run reads only what is new: from the third entry on, the two logins, stamped
+    // with their arrival.
+    const QList<QByteArray> lines = get(u"_test/log?from=2"_s).body.trimmed().split('\n');
+    QCOMPARE(lines.size(), qsizetype(2));
+    qint64 previousMs = startedMs;
+    for (const QByteArray &line : lines) {
+        const QJsonObject entry = QJsonDocument::fromJson(line).object();
+        QVERIFY2(entry.value(u"query"_s).toString().startsWith(u"a=login_2016"_s), line.constData());
+        const qint64 atMs = entry.value(u"at"_s).toInteger();
+        QVERIFY2(atMs >= previousMs && atMs <= QDateTime::currentMSecsSinceEpoch(), line.constData());
+        previousMs = atMs;
+    }
+    QCOMPARE(get(u"_test/log?from=4"_s).body, QByteArray());
 }
 
 void TestDevService::dateHeader_data()

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "servicecontrols.h"
+
+#include <QList>
+#include <QString>
+
+// What the stand-in service saw during a soak run, report by report: each online request
+// opens a report, and the requests until the next one are that report's.
+namespace SoakFigures {
+
+// A fault switched on for the next `times` requests of one kind.
+struct FaultShot
+{
+    qint64 setAtMs = 0;
+    ServiceControls::Kind kind = ServiceControls::Kind::Other;
+    int times = 1;
+    QString label;
+};
+
+struct Summary
+{
+    int reports = 0;
+    int maxOnlineInPeriod = 0; // online requests within any one report period
+    qint64 minGapMs = -1;      // between two online requests in a row
+    qint64 medianGapMs = -1;
+    qint64 maxGapMs = -1;
+    int maxSoftwareInfo = 0; // software-information posts of one report
+    int reportsWithTwoSoftwareInfo = 0;
+    int maxTimeReads = 0;        // time-source reads of one report
+    int maxRequestsInSecond = 0; // of the service's own requests, any kind but the plan page
+    int beforeFirstReport = 0;   // start-up, login, first clock read
+};
+
+// Prints one line per report (offsets from startMs) and returns the figures. Requests
+// before startMs belong to another run and are left out.
+Summary analyse(const QList<ServiceControls::Request> &requests, const QList<FaultShot> &faults, int reportPeriodS,
+                qint64 startMs);
+
+} // namespace SoakFigures
