@@ -98,6 +98,13 @@ qint64 ussKiB(qint64 pid)
     return clean < 0 || dirty < 0 ? -1 : clean + dirty;
 }
 
+qint64 anonPssKiB(qint64 pid)
+{
+    const qint64 anon = statusKiB(pid, "Pss_Anon:", "smaps_rollup");
+    const qint64 shmem = statusKiB(pid, "Pss_Shmem:", "smaps_rollup");
+    return anon < 0 || shmem < 0 ? -1 : anon + shmem;
+}
+
 QString name(qint64 pid)
 {
     return QString::fromLocal8Bit(readProcFile(pid, "comm")).trimmed();

@@ -29,6 +29,10 @@ qint64 rssKiB(qint64 pid);
 // smaps_rollup), which other programs mapping the same libraries do not change; -1 when
 // it cannot be read.
 qint64 ussKiB(qint64 pid);
+// The share of anonymous and shared-memory pages in the PSS (Pss_Anon + Pss_Shmem): the heap
+// and the engine's shared buffers, without the library pages that come and go; -1 when it
+// cannot be read.
+qint64 anonPssKiB(qint64 pid);
 
 QString name(qint64 pid);
 

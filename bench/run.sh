@@ -204,20 +204,24 @@ if [ "$soak" -gt 0 ]; then
     growth=$(figure soak_pss_growth_mib)
     last_minute=$(figure soak_last_minute)
     if [ -n "$growth" ]; then
-        row "memory, PSS of the process tree, 1 to $last_minute min ($(figure soak_pss_first_mib) → \
+        row "memory, PSS of the process tree, minute 1 to $last_minute ($(figure soak_pss_first_mib) → \
 $(figure soak_pss_last_mib) MiB)" "$growth MiB" "< 5 MiB" "$(met_if "$growth < 5")"
-        row "memory, USS of the process tree, 1 to $last_minute min" "$(figure soak_uss_growth_mib) MiB" "report" report
+        row "memory, its anonymous and shared-memory part, minute 1 to $last_minute" \
+            "$(figure soak_anon_growth_mib) MiB" "report" report
+        row "memory trend over the second half (PSS / anonymous part)" \
+            "$(figure soak_pss_trend_mib_h) / $(figure soak_anon_trend_mib_h) MiB/h" "report" report
     else
-        row "memory, PSS of the process tree, 1 to $soak min" "no figure" "< 5 MiB" NO
+        row "memory, PSS of the process tree, minute 1 to $soak" "no figure" "< 5 MiB" NO
     fi
     reports=$(figure soak_reports)
     if [ -n "$reports" ]; then
-        row "online reports ($(figure soak_expected_reports) periods of $report_period s; gaps \
+        row "online reports in $(figure soak_periods) periods of $report_period s (gaps \
 $(figure soak_min_gap_s)–$(figure soak_max_gap_s) s)" "$reports" "report" report
-        row "online requests within any one report period ($report_period s)" "$(figure soak_max_online_in_period)" \
-            "exactly 1" "$(met_if "$(figure soak_max_online_in_period) == 1")"
+        row "online requests within any half report period" "$(figure soak_max_online_in_half_period)" "exactly 1" \
+            "$(met_if "$(figure soak_max_online_in_half_period) == 1")"
         row "software-information posts per report, at most" "$(figure soak_max_softinfo)" "<= 2" \
             "$(met_if "$(figure soak_max_softinfo) <= 2")"
+        row "time-source reads per report, at most" "$(figure soak_max_time_reads)" "report" report
         row "the service's requests within any one second, at most (plan page aside)" \
             "$(figure soak_max_requests_in_second)" "report" report
         row "CPU of the process tree over the soak" "$(figure soak_cpu_percent)% of a core" "report" report

@@ -61,11 +61,14 @@ Summary analyse(const QList<Request> &requests, const QList<FaultShot> &faults, 
     QMap<qsizetype, QString> hitBy;
     for (const FaultShot &fault : faults) {
         int left = fault.times;
-        for (qsizetype i = 0; i < sorted.size() && left > 0; ++i) {
-            if (sorted.at(i).kind == fault.kind && sorted.at(i).atMs >= fault.setAtMs && !hitBy.contains(i)) {
-                hitBy.insert(i, fault.label);
-                --left;
-            }
+        for (qsizetype i = 0; i < sorted.size() && (left > 0 || fault.times == 0); ++i) {
+            const Request &r = sorted.at(i);
+            if (r.kind != fault.kind || r.atMs < fault.setAtMs || hitBy.contains(i))
+                continue;
+            if (fault.times == 0 && r.atMs > fault.untilMs)
+                break;
+            hitBy.insert(i, fault.label);
+            --left;
         }
     }
 
@@ -73,6 +76,7 @@ Summary analyse(const QList<Request> &requests, const QList<FaultShot> &faults, 
     QList<Report> reports;
     std::vector<qint64> online;
     std::vector<qint64> service;
+    QMap<QString, int> before;
     for (qsizetype i = 0; i < sorted.size(); ++i) {
         const Request &r = sorted.at(i);
         if (r.kind != Kind::PlanPage)
@@ -81,7 +85,7 @@ Summary analyse(const QList<Request> &requests, const QList<FaultShot> &faults, 
             reports.append(Report{r.atMs, 0, 0, 0, {}});
             online.push_back(r.atMs);
         } else if (reports.isEmpty()) {
-            ++summary.beforeFirstReport;
+            ++before[ServiceControls::kindName(r.kind)];
             continue;
         } else if (r.kind == Kind::SoftwareInfo) {
             ++reports.last().softwareInfo;
@@ -113,7 +117,13 @@ Summary analyse(const QList<Request> &requests, const QList<FaultShot> &faults, 
             ++summary.reportsWithTwoSoftwareInfo;
     }
     summary.reports = int(reports.size());
-    summary.maxOnlineInPeriod = mostWithin(online, qint64(reportPeriodS) * 1000);
+    QStringList kinds;
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        kinds << it.key() + u' ' + QString::number(it.value());
+    summary.beforeFirstReport = kinds.join(u", "_s);
+    // Reports follow a one-second tick and may go out a little late, so two in a row can be a
+    // moment less than a period apart; a storm puts several into half a period.
+    summary.maxOnlineInHalfPeriod = mostWithin(online, qint64(reportPeriodS) * 500);
     summary.maxRequestsInSecond = mostWithin(service, 1000);
     if (!gaps.empty()) {
         std::sort(gaps.begin(), gaps.end());

@@ -9,10 +9,12 @@
 // opens a report, and the requests until the next one are that report's.
 namespace SoakFigures {
 
-// A fault switched on for the next `times` requests of one kind.
+// A fault switched on for the next `times` requests of one kind, or (times 0) for every
+// request of that kind until untilMs.
 struct FaultShot
 {
     qint64 setAtMs = 0;
+    qint64 untilMs = 0;
     ServiceControls::Kind kind = ServiceControls::Kind::Other;
     int times = 1;
     QString label;
@@ -21,7 +23,7 @@ struct FaultShot
 struct Summary
 {
     int reports = 0;
-    int maxOnlineInPeriod = 0; // online requests within any one report period
+    int maxOnlineInHalfPeriod = 0; // online requests within any half report period
     qint64 minGapMs = -1;      // between two online requests in a row
     qint64 medianGapMs = -1;
     qint64 maxGapMs = -1;
@@ -29,7 +31,7 @@ struct Summary
     int reportsWithTwoSoftwareInfo = 0;
     int maxTimeReads = 0;        // time-source reads of one report
     int maxRequestsInSecond = 0; // of the service's own requests, any kind but the plan page
-    int beforeFirstReport = 0;   // start-up, login, first clock read
+    QString beforeFirstReport;   // the requests of start-up, login and first clock read, by kind
 };
 
 // Prints one line per report (offsets from startMs) and returns the figures. Requests
