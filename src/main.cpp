@@ -2,8 +2,8 @@
 #include "app/qttranslations.h"
 #include "app/zq.h"
 #include "browser/planpage.h"
-#include "programengine.h"
 #include "desktop/stopsignalwatcher.h"
+#include "programengine.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -22,13 +22,15 @@ int main(int argc, char *argv[])
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Made before the window and so gone only after it: a stop signal during the window's
+    // teardown (the tray icon, the engine shutting down) is still the watcher's.
+    StopSignalWatcher signals_({SIGTERM, SIGINT});
+
     zq::Seams seams;
     seams.planPage = ProgramEngine::makePlanPage;
     zq window(AppConfig::fromBuild(), std::move(seams));
 
-    StopSignalWatcher signals_({SIGTERM, SIGINT});
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.sessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())
             window.closeByProgram();
