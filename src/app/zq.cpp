@@ -170,7 +170,6 @@ void zq::msgTips(const QString &text)
 
 void zq::closeByProgram()
 {
-    m_closingByProgram = true;
     if (closeRequested(false))
         hide();
 }
@@ -181,8 +180,10 @@ void zq::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    // A spontaneous close comes from the user: the title bar, the system menu or Alt+F4.
-    if (closeRequested(event->spontaneous() && !m_closingByProgram))
+    // A spontaneous close comes from the user (the title bar, the system menu or Alt+F4),
+    // unless the desktop session is ending right now. Asked anew each time: a log-off that
+    // was cancelled leaves the user's next close the user's again.
+    if (closeRequested(event->spontaneous() && !qGuiApp->isSavingSession()))
         event->accept();
     else
         event->ignore();
