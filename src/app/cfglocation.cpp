@@ -18,6 +18,11 @@ constexpr qint64 kMaxCopyBytes = 1024 * 1024;
 
 namespace CfgLocation {
 
+QString shippedFile(const QString &programDir)
+{
+    return programDir + u"/cfg/cfg.ini"_s;
+}
+
 bool canWrite(const QString &cfgFile)
 {
     const QFileInfo file(cfgFile);
@@ -67,7 +72,7 @@ QString userCopy(const QString &shippedFile)
 
 QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable)
 {
-    const QString shipped = programDir + u"/cfg/cfg.ini"_s;
+    const QString shipped = shippedFile(programDir);
     if (!writable || writable(shipped))
         return shipped;
     const QString copy = userCopy(shipped);

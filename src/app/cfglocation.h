@@ -12,6 +12,10 @@
 // shipped file is never written then.
 namespace CfgLocation {
 
+// cfg/cfg.ini in the program folder, as the program is shipped or installed. It alone holds
+// the product code: an administrator who changes it there changes it for every user.
+QString shippedFile(const QString &programDir);
+
 // Whether the user can write `cfgFile`: its folder takes a new file and the file, where it
 // exists, opens for writing. Tried for real rather than read from permission bits, which
 // say yes to an administrator for everything and on Windows know nothing of access lists.

@@ -41,8 +41,7 @@ zq::zq(AppConfig config, Seams seams)
 {
     StartupMarks::mark("application made");
     if (m_config.softwareInfoAhead) {
-        m_state.cfg_path = settingsPath();
-        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config, m_state.cfg_path);
+        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config);
         m_web->sendAhead(request.url, request.body);
     }
     // Decoded meanwhile on another thread, set when the controls are built.
@@ -63,8 +62,8 @@ zq::zq(AppConfig config, Seams seams)
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
-    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms,
-                                                    m_config.serviceBase);
+    m_softwareInfo =
+        std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;
@@ -119,9 +118,7 @@ void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    // Chosen already when the software-information request went ahead.
-    if (m_state.cfg_path.isEmpty())
-        m_state.cfg_path = settingsPath();
+    m_state.cfg_path = settingsPath();
     tarel_tools::runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
     init_var();
