@@ -26,6 +26,12 @@ bool canWrite(const QString &cfgFile);
 // writable by its owner only. Empty text when it cannot be made.
 QString userCopy(const QString &shippedFile);
 
+// Removes what an interrupted write of `cfgFile` can leave beside it where the file system has
+// no anonymous temporary files: the writers' own "cfg.ini.XXXXXX" files (holding the
+// password) and the write probe's. Only those more than a minute old: a write of another
+// running copy may be under way.
+void removeLeftovers(const QString &cfgFile);
+
 // The settings file for the program in `programDir`: programDir + "/cfg/cfg.ini" when
 // `writable` says the user can write it, otherwise the user's copy (or the shipped file
 // after all, when no copy can be made).

@@ -119,6 +119,7 @@ void zq::startUp()
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
     m_state.cfg_path = settingsPath();
+    CfgLocation::removeLeftovers(m_state.cfg_path);
     tarel_tools::runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
     init_var();

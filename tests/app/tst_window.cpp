@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -349,6 +351,29 @@ private Q_SLOTS:
         // Cancelled by the user: the program goes on. Closed otherwise: it ends.
         QCOMPARE(h.window->isVisible(), asks);
         QCOMPARE(h.exits, asks ? QList<int>{} : QList<int>{0});
+    }
+
+    void startUp_removesTheLeftoversOfInterruptedSettingsWrites()
+    {
+        WindowHarness h(kNoService);
+        const QString cfg = h.programDir() + u"/cfg/"_s;
+        const QStringList removed{u"cfg.ini.Ab12Cd"_s, u".cfg-probe-x9Y8z7"_s};
+        // Too new (another copy's write may be under way), or not of the program's naming.
+        const QStringList kept{u"cfg.ini.Zz99Yy"_s, u"cfg.ini.bak"_s, u"cfg.ini.ABCDEFG"_s, u"cfg.ini.a-b_cd"_s,
+                               u"old.ini.Ab12Cd"_s};
+        for (const QString &name : removed + kept) {
+            QFile file(cfg + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("login_pass=secret\r\n") > 0 && file.flush());
+            if (name != u"cfg.ini.Zz99Yy"_s)
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+        h.window->startUp();
+        for (const QString &name : removed)
+            QVERIFY2(!QFile::exists(cfg + name), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(cfg + name), qPrintable(name));
+        QVERIFY(QFile::exists(h.cfgPath()));
     }
 
     void startUp_setsCaptionTrayAndTimers()
