@@ -1,7 +1,9 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
+#include "app/windowfront.h"
 #include "app/zq.h"
 #include "browser/enginesetup.h"
+#include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"
 
 #include <QApplication>
@@ -21,7 +23,14 @@ int main(int argc, char *argv[])
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One copy per user: a second start brings the running window forward and ends here,
+    // before it asks the service anything or shows a window.
+    SingleInstance single(QStringLiteral("zq"));
+    if (!single.claim())
+        return 0;
+
     zq window(AppConfig::fromBuild());
+    QObject::connect(&single, &SingleInstance::activationRequested, &window, [&window] { bringToFront(&window); });
 
     StopSignalWatcher signals_({SIGTERM, SIGINT});
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });

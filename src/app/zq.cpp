@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
+#include "boxkeys.h"
 #include "browser/planpage.h"
 #include "browser/webengineplanpage.h"
 #include "cfglocation.h"
@@ -110,6 +111,7 @@ void zq::connectControls()
     }
     for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
         connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+    installBoxKeys(m_controls);
 }
 
 void zq::startUp()
