@@ -2,9 +2,10 @@
 #include "app/qttranslations.h"
 #include "app/windowfront.h"
 #include "app/zq.h"
-#include "browser/enginesetup.h"
+#include "browser/planpage.h"
 #include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"
+#include "programengine.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -14,7 +15,7 @@
 int main(int argc, char *argv[])
 {
     // How the embedded browser draws is settled before the application object exists.
-    EngineSetup::beforeApplication();
+    ProgramEngine::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
     // informational chatter (the web engine's GL and start parameters) included.
@@ -29,12 +30,16 @@ int main(int argc, char *argv[])
     if (!single.claim())
         return 0;
 
-    zq window(AppConfig::fromBuild());
-    QObject::connect(&single, &SingleInstance::activationRequested, &window, [&window] { bringToFront(&window); });
-
+    // Made before the window and so gone only after it: a stop signal during the window's
+    // teardown (the tray icon, the engine shutting down) is still the watcher's.
     StopSignalWatcher signals_({SIGTERM, SIGINT});
+
+    zq::Seams seams;
+    seams.planPage = ProgramEngine::makePlanPage;
+    zq window(AppConfig::fromBuild(), std::move(seams));
+
+    QObject::connect(&single, &SingleInstance::activationRequested, &window, [&window] { bringToFront(&window); });
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.sessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())
             window.closeByProgram();

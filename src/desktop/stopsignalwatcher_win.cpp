@@ -1,8 +1,8 @@
 #include "stopsignalwatcher.h"
 
-StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent) : QObject(parent)
+StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent)
+    : QObject(parent), m_signalNumbers(signalNumbers)
 {
-    Q_UNUSED(signalNumbers)
 }
 
 StopSignalWatcher::~StopSignalWatcher() = default;
