@@ -25,8 +25,8 @@ void removeLeftovers(const QString &cfgFile)
     const QFileInfo file(cfgFile);
     // QSaveFile and QTemporaryFile name their files after a template, six letters or digits in
     // place of its XXXXXX.
-    const QRegularExpression ours(u"^(%1\\.|\\.cfg-probe-)[A-Za-z0-9]{6}$"_s.arg(
-        QRegularExpression::escape(file.fileName())));
+    const QRegularExpression ours(
+        u"^(%1\\.|\\.cfg-probe-)[A-Za-z0-9]{6}$"_s.arg(QRegularExpression::escape(file.fileName())));
     const QDateTime oneMinuteAgo = QDateTime::currentDateTimeUtc().addSecs(-60);
     const QFileInfoList entries =
         file.absoluteDir().entryInfoList({file.fileName() + u".??????"_s, u".cfg-probe-??????"_s},

@@ -55,16 +55,15 @@ zq::zq(AppConfig config, Seams seams)
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
         // Without a page of its build's engine the window shows the notice of a missing engine.
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
-                                      : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
+        m_planPage =
+            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
-    m_softwareInfo =
-        std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
+    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;

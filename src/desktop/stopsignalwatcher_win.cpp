@@ -2,7 +2,6 @@
 
 StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent)
     : QObject(parent), m_signalNumbers(signalNumbers)
-{
-}
+{}
 
 StopSignalWatcher::~StopSignalWatcher() = default;

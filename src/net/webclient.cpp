@@ -457,7 +457,7 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     const QString error =
         finished && result.end != Exchange::End::Answered ? QDebug::toString(reply->error()) : QString();
     qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << outcome << "status" << result.status << "bytes"
-                              << result.body.size() << "after" << clock.elapsed() << "ms" << error;
+                             << result.body.size() << "after" << clock.elapsed() << "ms" << error;
     delete reply.data();
     return result;
 }

@@ -88,8 +88,8 @@ void TestPlatformList::fillRegPlatforms_data()
     QTest::newRow("Chinese with inner blanks")
         << u"幸运 平台|7, 第二 |8"_s << u"old"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0;
     // The list comes again with every online report: what the user chose stays chosen.
-    QTest::newRow("the chosen platform still listed") << u"A|1,B|2,C|3"_s << u"B"_s
-                                                      << QStringList{u"A"_s, u"B"_s, u"C"_s} << 1;
+    QTest::newRow("the chosen platform still listed")
+        << u"A|1,B|2,C|3"_s << u"B"_s << QStringList{u"A"_s, u"B"_s, u"C"_s} << 1;
     QTest::newRow("the chosen platform gone") << u"A|1,C|3"_s << u"B"_s << QStringList{u"A"_s, u"C"_s} << 0;
 }
 

@@ -86,8 +86,8 @@ private Q_SLOTS:
     {
         auto h = startedWindow();
         // A settings file everyone may read, as a copied or installed one is.
-        QVERIFY(QFile::setPermissions(h->cfgPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                        QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(h->cfgPath(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
         h->window->show();
         login(*h, u" demo  "_s, u" demo123 "_s);
         const Controls &c = h->window->controls();

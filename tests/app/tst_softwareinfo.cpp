@@ -102,8 +102,8 @@ private Q_SLOTS:
         // An administrator's new code reaches every user at the next start; only the login is
         // the user's own.
         QTest::newRow("a read-only program folder: still the shipped file's code")
-            << "[daili]\r\ncode=ab\r\n"_ba << "[daili]\r\ncode=old\r\n[vip_user_info]\r\nlogin_user=u\r\n"_ba
-            << u"ab"_s;
+            << "[daili]\r\ncode=ab\r\n"_ba
+            << "[daili]\r\ncode=old\r\n[vip_user_info]\r\nlogin_user=u\r\n"_ba << u"ab"_s;
     }
 
     void codeFromTheSettingsFile_isSent()

@@ -19,8 +19,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <private/qguiapplication_p.h>
 #include <qpa/qwindowsysteminterface.h>
+
+#include <private/qguiapplication_p.h>
 
 using namespace Qt::StringLiterals;
 
@@ -531,7 +532,8 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.write("login_pass=secret\r\n") > 0 && file.flush());
             if (name != u"cfg.ini.Zz99Yy"_s)
-                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+                QVERIFY(
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
         }
         h.window->startUp();
         for (const QString &name : removed)
