@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
+#include "boxkeys.h"
 #include "browser/deferredplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
@@ -111,6 +112,7 @@ void zq::connectControls()
     }
     for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
         connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+    installBoxKeys(m_controls);
 }
 
 void zq::startUp()
