@@ -81,6 +81,8 @@ done
 sandbox_off=""
 [ "$(id -u)" = 0 ] && sandbox_off=1
 work="$(mktemp -d /tmp/zq-bench.XXXXXX)"
+# The programs' own runtime folder: a zq the user has open does not meet the ones started here.
+mkdir -m 700 "$work/runtime"
 service_pid=""
 xvfb_pid=""
 client_pid=""
@@ -259,7 +261,7 @@ launch() {
     local log=$1
     shift
     (
-        export DISPLAY="$display" QT_LOGGING_RULES="zq.app.debug=true"
+        export DISPLAY="$display" QT_LOGGING_RULES="zq.app.debug=true" XDG_RUNTIME_DIR="$work/runtime"
         [ -n "$sandbox_off" ] && export QTWEBENGINE_DISABLE_SANDBOX=1
         unset QT_QPA_PLATFORM QTWEBENGINE_CHROMIUM_FLAGS
         exec >"$log" 2>&1

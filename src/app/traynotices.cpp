@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "tray/tarelmsgtips.h"
 #include "tray/traybackend.h"
+#include "windowfront.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -24,6 +25,9 @@ void TrayNotices::tray_switch(bool on)
         tray_switch(false);
         m_notifier = std::make_unique<tarelMsgTips>(m_makeBackend ? m_makeBackend() : nullptr);
         m_state.curTarelMsgTips = m_notifier.get();
+        // A click on the icon is the usual way back to a minimised or covered window.
+        QObject::connect(m_notifier.get(), &tarelMsgTips::iconActivated, m_notifier.get(),
+                         [window = m_window] { bringToFront(window); });
         m_notifier->AddTrayIcon(m_pic);
         if (m_window) {
             m_notifier->SetTrayIcon(m_window->windowIcon());

@@ -11,8 +11,8 @@ class TrayBackend;
 class tarelMsgTips;
 struct AppState;
 
-// The tray icon that the window installs and removes, and the balloon notices every
-// other piece shows through it.
+// The tray icon that the window installs and removes, the balloon notices every other piece
+// shows through it, and the click on the icon that brings the window back.
 class TrayNotices final
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
+#include "boxkeys.h"
 #include "browser/deferredplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
@@ -41,8 +42,7 @@ zq::zq(AppConfig config, Seams seams)
 {
     StartupMarks::mark("application made");
     if (m_config.softwareInfoAhead) {
-        m_state.cfg_path = settingsPath();
-        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config, m_state.cfg_path);
+        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config);
         m_web->sendAhead(request.url, request.body);
     }
     // Decoded meanwhile on another thread, set when the controls are built.
@@ -55,16 +55,15 @@ zq::zq(AppConfig config, Seams seams)
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
         // Without a page of its build's engine the window shows the notice of a missing engine.
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent)
-                                      : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
+        m_planPage =
+            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
-    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms,
-                                                    m_config.serviceBase);
+    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;
@@ -113,15 +112,15 @@ void zq::connectControls()
     }
     for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
         connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+    installBoxKeys(m_controls);
 }
 
 void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    // Chosen already when the software-information request went ahead.
-    if (m_state.cfg_path.isEmpty())
-        m_state.cfg_path = settingsPath();
+    m_state.cfg_path = settingsPath();
+    CfgLocation::removeLeftovers(m_state.cfg_path);
     tarel_tools::runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
     init_var();
@@ -170,7 +169,6 @@ void zq::msgTips(const QString &text)
 
 void zq::closeByProgram()
 {
-    m_closingByProgram = true;
     if (closeRequested(false))
         hide();
 }
@@ -181,8 +179,10 @@ void zq::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    // A spontaneous close comes from the user: the title bar, the system menu or Alt+F4.
-    if (closeRequested(event->spontaneous() && !m_closingByProgram))
+    // A spontaneous close comes from the user (the title bar, the system menu or Alt+F4),
+    // unless the desktop session is ending right now. Asked anew each time: a log-off that
+    // was cancelled leaves the user's next close the user's again.
+    if (closeRequested(event->spontaneous() && !qGuiApp->isSavingSession()))
         event->accept();
     else
         event->ignore();

@@ -60,10 +60,8 @@ public:
     void tray_switch(bool on);
     void msgTips(const QString &text);
 
-    // Closes without asking (the program itself, the session ending, a signal).
+    // Closes without asking (the program itself, the application quitting, a signal).
     void closeByProgram();
-    // From now on a close is the system's, not the user's: the desktop session is ending.
-    void sessionEnding() { m_closingByProgram = true; }
     // Decides a close request: one the user asked for must be confirmed. True when the
     // window unloads.
     bool closeRequested(bool byUser);
@@ -105,7 +103,6 @@ private:
     std::unique_ptr<SessionClock> m_clock;
     std::unique_ptr<RegistrationFlow> m_registration;
     std::unique_ptr<LinksPanels> m_links;
-    bool m_closingByProgram = false;
     bool m_unloaded = false;
     bool m_shownOnce = false;
 };

@@ -89,9 +89,11 @@ void tarelMsgTips::handleNotification(int message)
     switch (message) {
     case WM_LBUTTONUP:
         Q_EMIT MouseClick(1, false);
+        Q_EMIT iconActivated();
         break;
     case WM_LBUTTONDBLCLK:
         Q_EMIT MouseClick(1, true);
+        Q_EMIT iconActivated();
         break;
     case WM_RBUTTONUP:
         Q_EMIT MouseClick(2, false);

@@ -51,6 +51,9 @@ Q_SIGNALS:
     void MouseClick(qint32 Button, bool DBClick);
     // CloseClick: true when the balloon closed or timed out, false when it was clicked.
     void TrayMsgBoxClick(bool CloseClick);
+    // The user activated the icon: a left click or double-click, the usual way back to the
+    // program's window.
+    void iconActivated();
 
 private:
     // The fields that name the icon and its notification window, set by add and balloon alike.

@@ -85,6 +85,9 @@ private Q_SLOTS:
     void login_savesTypedTextsAndSwitchesToTheSignedInLayout()
     {
         auto h = startedWindow();
+        // A settings file everyone may read, as a copied or installed one is.
+        QVERIFY(QFile::setPermissions(h->cfgPath(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
         h->window->show();
         login(*h, u" demo  "_s, u" demo123 "_s);
         const Controls &c = h->window->controls();
@@ -96,6 +99,12 @@ private Q_SLOTS:
         const QByteArray cfg = h->cfgBytes();
         QVERIFY(cfg.contains("[vip_user_info]\r\nlogin_user= demo  \r\nlogin_pass= demo123 \r\n"));
         QVERIFY(cfg.startsWith("[daili]\r\ncode=zq_softinfo\r\n"));
+#ifdef Q_OS_UNIX
+        // The password is its owner's only.
+        QCOMPARE(QFile::permissions(h->cfgPath()) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                     QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+                 QFile::Permissions());
+#endif
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
         QVERIFY(!c.frame_login->isVisible());
         QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());

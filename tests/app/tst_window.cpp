@@ -2,12 +2,17 @@
 #include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
+#include "app/windowfront.h"
+#include "tray/tarelmsgtips.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +20,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
+
+#include <private/qguiapplication_p.h>
 
 using namespace Qt::StringLiterals;
 
@@ -191,6 +198,168 @@ private Q_SLOTS:
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
     }
 
+    void boxKeys_actAsTheirButtons_data()
+    {
+        QTest::addColumn<QString>("box");   // the box open before the key
+        QTest::addColumn<QString>("focus"); // the control that has the focus
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("disabled"); // a button disabled first: its request in flight
+        QTest::addColumn<QString>("clicked");  // the button the key pressed, if any
+        const QString login = u"frame_login"_s;
+        const QString reg = u"frame_reg"_s;
+        const int enter = Qt::Key_Return;
+        const int keypadEnter = Qt::Key_Enter;
+        const int esc = Qt::Key_Escape;
+        QTest::newRow("Enter in the account") << login << u"login_user"_s << enter << QString() << u"vip_login"_s;
+        QTest::newRow("keypad Enter in the password")
+            << login << u"login_pass"_s << keypadEnter << QString() << u"vip_login"_s;
+        QTest::newRow("Enter while signing in") << login << u"login_pass"_s << enter << u"vip_login"_s << QString();
+        QTest::newRow("Enter on the register button") << login << u"vip_gotoreg"_s << enter << QString() << QString();
+        QTest::newRow("Enter in the new account") << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the new password") << reg << u"reg_pass"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the e-mail") << reg << u"reg_email"_s << keypadEnter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the platform list") << reg << u"reg_pt"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the bound account")
+            << reg << u"user_shishicaiattachid"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter while registering") << reg << u"reg_email"_s << enter << u"vip_reg"_s << QString();
+        QTest::newRow("Esc in the password") << login << u"login_pass"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc on the login button") << login << u"vip_login"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc outside the login box")
+            << login << u"regLinkPanelOC"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc in the platform list") << reg << u"reg_pt"_s << esc << QString() << u"vip_reg_undo"_s;
+        QTest::newRow("Esc outside the registration box")
+            << reg << u"regLinkPanelOC"_s << esc << QString() << u"vip_reg_undo"_s;
+        QTest::newRow("Esc while registering") << reg << u"reg_user"_s << esc << u"vip_reg_undo"_s << QString();
+        QTest::newRow("Esc with no box open") << QString() << u"regLinkPanelOC"_s << esc << QString() << QString();
+    }
+
+    void boxKeys_actAsTheirButtons()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(QString, disabled);
+        QFETCH(QString, clicked);
+        WindowHarness h(kNoService);
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        if (!box.isEmpty())
+            h.window->findChild<QGroupBox *>(box)->show();
+        QMap<QString, int> clicks;
+        for (auto *button : h.window->findChildren<QPushButton *>())
+            connect(button, &QPushButton::clicked, this, [&clicks, button] { ++clicks[button->objectName()]; });
+        if (!disabled.isEmpty())
+            h.window->findChild<QPushButton *>(disabled)->setEnabled(false);
+        auto *target = h.window->findChild<QWidget *>(focus);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+
+        QTest::keyClick(target, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QMap<QString, int> expected;
+        if (!clicked.isEmpty())
+            expected.insert(clicked, 1);
+        QCOMPARE(clicks, expected);
+        // A close button hides its box; anything else leaves the open box open.
+        const bool closes = clicked == u"vip_closelogin"_s || clicked == u"vip_reg_undo"_s;
+        if (!box.isEmpty())
+            QCOMPARE(h.window->findChild<QGroupBox *>(box)->isVisible(), !closes);
+    }
+
+    void bringToFront_restoresAndActivatesAShownWindow_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("shownAfter");
+        QTest::newRow("minimised") << u"minimised"_s << true;
+        QTest::newRow("maximised, then minimised") << u"maximised"_s << true;
+        QTest::newRow("behind another window") << u"behind"_s << true;
+        QTest::newRow("not shown yet: start-up still runs") << u"starting"_s << false;
+        QTest::newRow("closed by the program") << u"closed"_s << false;
+    }
+
+    void bringToFront_restoresAndActivatesAShownWindow()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, shownAfter);
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        QWidget other;
+        if (before != u"starting"_s) {
+            h.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        }
+        if (before == u"minimised"_s)
+            h.window->showMinimized();
+        if (before == u"maximised"_s) {
+            h.window->showMaximized();
+            h.window->setWindowState(h.window->windowState() | Qt::WindowMinimized);
+        }
+        if (before == u"behind"_s) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
+        if (before == u"closed"_s) {
+            // The tray icon is gone with the window; a second start of the program still asks.
+            h.window->closeByProgram();
+            bringToFront(h.window.get());
+        } else {
+            // The tray icon's notifier says the user clicked it; the window's tray piece answers.
+            QVERIFY(h.window->state().curTarelMsgTips);
+            Q_EMIT h.window->state().curTarelMsgTips->iconActivated();
+        }
+
+        QCOMPARE(h.window->isVisible(), shownAfter);
+        if (!shownAfter)
+            return;
+        QVERIFY(!(h.window->windowState() & Qt::WindowMinimized));
+        QCOMPARE(bool(h.window->windowState() & Qt::WindowMaximized), before == u"maximised"_s);
+        QTRY_VERIFY(h.window->isActiveWindow());
+    }
+
+    void inputControls_haveAccessibleNames()
+    {
+        WindowHarness h(kNoService);
+        h.window->show();
+        const Controls &c = h.window->controls();
+        for (QWidget *w : QList<QWidget *>{c.frame_login, c.frame_reg, c.outplan})
+            w->show();
+        // Fields say their label's text; buttons their caption.
+        QMap<QString, QString> expected = {
+            {u"login_user"_s, u"账号"_s},
+            {u"login_pass"_s, u"密码"_s},
+            {u"reg_user"_s, u"账号"_s},
+            {u"reg_pass"_s, u"密码"_s},
+            {u"reg_email"_s, u"邮箱"_s},
+            {u"reg_pt"_s, u"平台"_s},
+            {u"user_shishicaiattachid"_s, u"绑定彩票平台账号"_s},
+            {u"outplan"_s, u"外接软件投注号"_s},
+            {u"vip_login"_s, u"登录"_s},
+            {u"vip_gotoreg"_s, u"注册"_s},
+            {u"vip_reg"_s, u"提交"_s},
+            {u"vip_reg_undo"_s, u"取消"_s},
+        };
+        QStringList named;
+        for (QWidget *w : h.window->findChildren<QWidget *>()) {
+            const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                               qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QAbstractButton *>(w);
+            if (!input || !w->isVisible())
+                continue;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(iface);
+            const QString name = iface->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+            if (expected.contains(w->objectName()))
+                QCOMPARE(name, expected.value(w->objectName()));
+            named.append(w->objectName());
+        }
+        for (const QString &control : expected.keys())
+            QVERIFY2(named.contains(control), qPrintable(control));
+        // The label is the field's, for a screen reader that follows the link between them.
+        const auto labels = QAccessible::queryAccessibleInterface(c.reg_email)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->object(), c.tipsLabel(29));
+    }
+
     void linkPanel_togglesBetweenItsTwoWidths()
     {
         WindowHarness h(kNoService);
@@ -296,14 +465,18 @@ private Q_SLOTS:
 
     void close_asksOnlyTheUser_inChinese_data()
     {
-        QTest::addColumn<bool>("byUser");
-        QTest::newRow("title bar, system menu or Alt+F4") << true;
-        QTest::newRow("by the program") << false;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("title bar, system menu or Alt+F4") << u"user"_s << true;
+        QTest::newRow("by the program") << u"program"_s << false;
+        QTest::newRow("the desktop session ending") << u"log-off"_s << false;
+        QTest::newRow("the user, after a log-off that was cancelled") << u"after log-off"_s << true;
     }
 
     void close_asksOnlyTheUser_inChinese()
     {
-        QFETCH(bool, byUser);
+        QFETCH(QString, how);
+        QFETCH(bool, asks);
         WindowHarness h(kNoService);
         h.window->startUp();
         h.window->show();
@@ -321,18 +494,53 @@ private Q_SLOTS:
             box->button(QMessageBox::Cancel)->click();
         });
         boxWatch.start();
-        if (byUser)
+        const auto closeAsTheWindowSystemDoes = [&h] {
             QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
                 h.window->windowHandle());
-        else
+        };
+        // The session manager asks the program to save its data, as a log-off does; the
+        // window system closes the window meanwhile, or the log-off is cancelled.
+        QMetaObject::Connection duringLogOff;
+        if (how == u"log-off"_s)
+            duringLogOff = connect(qApp, &QGuiApplication::commitDataRequest, this, closeAsTheWindowSystemDoes);
+        if (how == u"log-off"_s || how == u"after log-off"_s)
+            QGuiApplicationPrivate::instance()->commitData();
+        disconnect(duringLogOff);
+        if (how == u"program"_s)
             h.window->close();
+        else if (how != u"log-off"_s)
+            closeAsTheWindowSystemDoes();
         boxWatch.stop();
 
-        QCOMPARE(h.shownTexts(), byUser ? QStringList{u"确认退出?"_s} : QStringList{});
-        QCOMPARE(buttons, byUser ? (QStringList{u"确定"_s, u"取消"_s}) : QStringList{});
-        // Cancelled by the user: the program goes on. Closed by the program: it ends.
-        QCOMPARE(h.window->isVisible(), byUser);
-        QCOMPARE(h.exits, byUser ? QList<int>{} : QList<int>{0});
+        QCOMPARE(h.shownTexts(), asks ? QStringList{u"确认退出?"_s} : QStringList{});
+        QCOMPARE(buttons, asks ? (QStringList{u"确定"_s, u"取消"_s}) : QStringList{});
+        // Cancelled by the user: the program goes on. Closed otherwise: it ends.
+        QCOMPARE(h.window->isVisible(), asks);
+        QCOMPARE(h.exits, asks ? QList<int>{} : QList<int>{0});
+    }
+
+    void startUp_removesTheLeftoversOfInterruptedSettingsWrites()
+    {
+        WindowHarness h(kNoService);
+        const QString cfg = h.programDir() + u"/cfg/"_s;
+        const QStringList removed{u"cfg.ini.Ab12Cd"_s, u".cfg-probe-x9Y8z7"_s};
+        // Too new (another copy's write may be under way), or not of the program's naming.
+        const QStringList kept{u"cfg.ini.Zz99Yy"_s, u"cfg.ini.bak"_s, u"cfg.ini.ABCDEFG"_s, u"cfg.ini.a-b_cd"_s,
+                               u"old.ini.Ab12Cd"_s};
+        for (const QString &name : removed + kept) {
+            QFile file(cfg + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("login_pass=secret\r\n") > 0 && file.flush());
+            if (name != u"cfg.ini.Zz99Yy"_s)
+                QVERIFY(
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+        h.window->startUp();
+        for (const QString &name : removed)
+            QVERIFY2(!QFile::exists(cfg + name), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(cfg + name), qPrintable(name));
+        QVERIFY(QFile::exists(h.cfgPath()));
     }
 
     void startUp_setsCaptionTrayAndTimers()

@@ -34,8 +34,7 @@ private Q_SLOTS:
         QTest::newRow("no module beside the program") << u"(none)"_s << false << false;
         QTest::newRow("a file that is not a module") << u"(junk)"_s << false << false;
         QTest::newRow("a module of another build") << QStringLiteral(ZQ_FOREIGN_MODULE) << false << false;
-        QTest::newRow("a module without a build identifier") << QStringLiteral(ZQ_UNMARKED_MODULE) << false
-                                                              << false;
+        QTest::newRow("a module without a build identifier") << QStringLiteral(ZQ_UNMARKED_MODULE) << false << false;
         QTest::newRow("this build's module, a shorter-named file beside it")
             << QStringLiteral(ZQ_ENGINE_MODULE) << true << true;
     }

@@ -46,7 +46,7 @@ QIcon redIcon()
     return QIcon(pixmap);
 }
 
-// Both events of a notifier, in the order they were raised, as short words.
+// The events of a notifier, in the order they were raised, as short words.
 class EventLog
 {
 public:
@@ -57,6 +57,7 @@ public:
         });
         QObject::connect(tips, &tarelMsgTips::TrayMsgBoxClick, tips,
                          [this](bool close) { m_events << (close ? u"balloon closed"_s : u"balloon clicked"_s); });
+        QObject::connect(tips, &tarelMsgTips::iconActivated, tips, [this] { m_events << u"activated"_s; });
     }
     QStringList events() const { return m_events; }
 
@@ -344,9 +345,10 @@ void TestTarelMsgTips::notifications_raiseEventsByTable_data()
     QTest::addColumn<QList<int>>("messages");
     QTest::addColumn<QStringList>("events");
 
-    QTest::newRow("left release") << QList<int>{514} << QStringList{u"click 1"_s};
+    QTest::newRow("left release") << QList<int>{514} << QStringList{u"click 1"_s, u"activated"_s};
     QTest::newRow("left double-click: releases around it")
-        << QList<int>{513, 514, 515, 514} << QStringList{u"click 1"_s, u"double 1"_s, u"click 1"_s};
+        << QList<int>{513, 514, 515, 514}
+        << QStringList{u"click 1"_s, u"activated"_s, u"double 1"_s, u"activated"_s, u"click 1"_s, u"activated"_s};
     QTest::newRow("right release") << QList<int>{517} << QStringList{u"click 2"_s};
     QTest::newRow("right double-click") << QList<int>{516, 517, 518, 517}
                                         << QStringList{u"click 2"_s, u"double 2"_s, u"click 2"_s};
@@ -424,10 +426,11 @@ void TestTarelMsgTips::qtBackend_turnsActivationsIntoMessages_data()
     QTest::addColumn<QList<int>>("reasons");
     QTest::addColumn<QStringList>("events");
 
-    QTest::newRow("trigger") << QList<int>{QSystemTrayIcon::Trigger} << QStringList{u"click 1"_s};
+    QTest::newRow("trigger") << QList<int>{QSystemTrayIcon::Trigger} << QStringList{u"click 1"_s, u"activated"_s};
     // Qt reports a double-click as Trigger, DoubleClick; the release after it comes back.
-    QTest::newRow("double-click as Qt reports it") << QList<int>{QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}
-                                                   << QStringList{u"click 1"_s, u"double 1"_s, u"click 1"_s};
+    QTest::newRow("double-click as Qt reports it")
+        << QList<int>{QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}
+        << QStringList{u"click 1"_s, u"activated"_s, u"double 1"_s, u"activated"_s, u"click 1"_s, u"activated"_s};
     QTest::newRow("context") << QList<int>{QSystemTrayIcon::Context} << QStringList{u"click 2"_s};
     QTest::newRow("middle") << QList<int>{QSystemTrayIcon::MiddleClick} << QStringList{u"click 4"_s};
     QTest::newRow("unknown") << QList<int>{QSystemTrayIcon::Unknown} << QStringList{};
