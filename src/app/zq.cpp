@@ -62,7 +62,7 @@ zq::zq(AppConfig config, Seams seams)
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
-    m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
+    m_tray = std::make_unique<TrayNotices>(m_state, this, m_seams.trayBackend);
     m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
