@@ -3,7 +3,7 @@
 #include "browserlogging.h"
 #include "enginemodule.h"
 #include "silentwebpage.h"
-#include "text/jsontext.h"
+#include "text/webaddress.h"
 #include "zq_build_config.h"
 
 #include <QRegularExpression>
@@ -47,15 +47,6 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
             texts[i] = values.at(i).toString();
     }
     return texts;
-}
-
-bool isNavigableScheme(const QString &scheme)
-{
-    // The address comes from the network, and the plan page is a web page: a local file, a
-    // page carried in the address itself (data:) or a script (javascript:) is none of that.
-    // javascript: would also run in the current document without a load and never end the
-    // loading state.
-    return scheme == u"http"_s || scheme == u"https"_s;
 }
 
 } // namespace
@@ -111,7 +102,10 @@ void WebEnginePlanPage::navigate(const QString &url)
     if (!m_page)
         return;
     QUrl target(url);
-    if (!target.isValid() || !isNavigableScheme(target.scheme()) || target.host().isEmpty()) {
+    // The address comes from the network, and the plan page is a web page. A javascript:
+    // address would also run in the current document without a load and never end the
+    // loading state.
+    if (!isWebUrl(target)) {
         qCWarning(lcBrowser).noquote() << "not a web page address, showing a blank page instead:" << loggableUrl(url);
         target = QUrl(u"about:blank"_s);
     }
