@@ -149,7 +149,7 @@ void zq::init_var()
 void zq::init_window()
 {
     tarel_tools::loadSavedLogin(m_controls.login_user, m_controls.login_pass, m_state.cfg_path);
-    // The layout leaves the start timer enabled without an interval; giving it one starts it.
+    // The start timer fires once, two seconds from now.
     m_controls.delay_timer->setInterval(2000);
     m_controls.delay_timer->start();
     setWindowTitle(m_state.app_title + QStringLiteral("(") + m_state.app_version + QStringLiteral(") "));

@@ -56,7 +56,6 @@ namespace tarel_tools {
 WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
 {
     m_holder = new QWidget(parentWidget);
-    m_holder->setObjectName(u"zq_main_web"_s);
     m_holder->hide();
     auto *layout = new QVBoxLayout(m_holder);
     layout->setContentsMargins(0, 0, 0, 0);
