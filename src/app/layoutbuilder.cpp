@@ -247,8 +247,8 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
             c.reglinks[size_t(row.index)] = label;
     }
 
-    // The timers: delay_timer is enabled but has no interval until start-up gives it one;
-    // count_down ticks every second from the moment the window exists.
+    // The timers: delay_timer waits, single-shot and without an interval, until start-up
+    // starts it; count_down ticks every second from the moment the window exists.
     c.delay_timer = new QTimer(window);
     c.delay_timer->setObjectName(QStringLiteral("delay_timer"));
     c.delay_timer->setInterval(0);

@@ -3,7 +3,7 @@
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
 #include "app/windowfront.h"
-#include "tray/tarelmsgtips.h"
+#include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
 
@@ -554,36 +554,30 @@ private Q_SLOTS:
         QCOMPARE(h.window->state().cfg_path, h.cfgPath());
         QCOMPARE(h.window->state().machine_hash.size(), 32);
 
-        // The icon is added bare, then given its picture, then the caption of that moment:
-        // the layout's caption, without the version.
-        const QList<TraySend> &sent = *h.traySends;
-        QCOMPARE(sent.size(), 3);
-        QCOMPARE(sent[0].message, NIM_ADD);
-        QCOMPARE(sent[0].record.uFlags, 0x13u);
-        QVERIFY(sent[0].record.szTip.isEmpty());
-        QCOMPARE(sent[1].message, NIM_MODIFY);
-        QCOMPARE(sent[1].record.uFlags, NIF_ICON);
-        QVERIFY(!sent[1].record.hIcon.isNull());
+        // The icon goes up with its picture and the caption of that moment: the layout's
+        // caption, without the version.
+        const TrayLog &tray = *h.tray;
+        QCOMPARE(tray.calls, (QStringList{u"icon"_s, u"tip"_s, u"show"_s}));
+        QVERIFY(tray.visible);
         // The program's own icon, with its images from 16 to 256 pixels.
-        const QList<QSize> sizes = sent[1].record.hIcon.availableSizes();
+        const QList<QSize> sizes = tray.icon.availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)));
-        QCOMPARE(sent[2].record.uFlags, NIF_TIP);
-        QCOMPARE(sent[2].record.szTip, u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(tray.toolTip, u"栖木分分彩智能做号计划软件"_s);
     }
 
     void msgTips_beforeTheTrayShowsNothing_afterShowsABalloon()
     {
         WindowHarness h(kNoService);
         h.window->msgTips(u"早"_s);
-        QVERIFY(h.traySends->isEmpty());
+        QVERIFY(h.tray->calls.isEmpty());
         h.window->tray_switch(true);
         h.window->msgTips(u"号码已复制"_s);
-        const TraySend &balloon = h.traySends->last();
-        QCOMPARE(balloon.record.uFlags, 0x17u);
-        QCOMPARE(balloon.record.szInfo, u"号码已复制"_s);
-        QCOMPARE(balloon.record.szInfoTitle, u"栖木提示"_s);
-        QCOMPARE(balloon.record.dwInfoFlags, 1u);
-        QCOMPARE(balloon.record.uTimeout, 2000u);
+        QCOMPARE(h.tray->balloons.size(), 1);
+        const TrayLog::Balloon &balloon = h.tray->balloons.last();
+        QCOMPARE(balloon.text, u"号码已复制"_s);
+        QCOMPARE(balloon.title, u"栖木提示"_s);
+        QCOMPARE(balloon.icon, QSystemTrayIcon::Information);
+        QCOMPARE(balloon.timeoutMs, 2000);
     }
 
     void userClose_cancelKeepsEverything()
@@ -591,7 +585,7 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->startUp();
         h.window->show();
-        const int sendsBefore = h.traySends->size();
+        const qsizetype callsBefore = h.tray->calls.size();
         h.window->dialogs().setScriptedAnswer(false);
         QVERIFY(!h.window->closeRequested(true));
         QCOMPARE(h.window->dialogs().shown().last().text, u"确认退出?"_s);
@@ -599,7 +593,7 @@ private Q_SLOTS:
         QVERIFY(h.window->dialogs().shown().last().withCancel);
         QVERIFY(h.window->isVisible());
         QVERIFY(h.window->state().curTarelMsgTips != nullptr);
-        QCOMPARE(h.traySends->size(), sendsBefore);
+        QCOMPARE(h.tray->calls.size(), callsBefore);
         QVERIFY(h.window->controls().count_down->isActive());
         QVERIFY(h.exits.isEmpty());
     }
@@ -611,7 +605,7 @@ private Q_SLOTS:
         h.window->dialogs().setScriptedAnswer(true);
         QVERIFY(h.window->closeRequested(true));
         QCOMPARE(h.exits, QList<int>{0});
-        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QCOMPARE(h.window->state().curTarelMsgTips, nullptr);
         QVERIFY(!h.window->controls().count_down->isActive());
     }
@@ -625,7 +619,7 @@ private Q_SLOTS:
         h.window->closeByProgram();
         QVERIFY(h.window->dialogs().shown().isEmpty());
         QCOMPARE(h.exits, QList<int>{0});
-        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QVERIFY(!h.window->isVisible());
     }
 };
