@@ -94,7 +94,9 @@ Summary analyse(const QList<Request> &requests, const QList<FaultShot> &faults, 
         } else {
             ++reports.last().other;
         }
-        if (hitBy.contains(i))
+        // A fault that served both of Qt's tries (it sends once more after a connection closed
+        // without an answer) is named once.
+        if (hitBy.contains(i) && !reports.last().faults.contains(hitBy.value(i)))
             reports.last().faults.append(hitBy.value(i));
     }
 
