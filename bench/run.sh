@@ -210,10 +210,9 @@ if [ "$soak" -gt 0 ]; then
     if [ -n "$growth" ]; then
         row "memory, PSS of the process tree, minute 1 to $last_minute ($(figure soak_pss_first_mib) → \
 $(figure soak_pss_last_mib) MiB)" "$growth MiB" "< 5 MiB" "$(met_if "$growth < 5")"
-        row "memory, its anonymous and shared-memory part, minute 1 to $last_minute" \
-            "$(figure soak_anon_growth_mib) MiB" "report" report
-        row "memory trend over the second half (PSS / anonymous part)" \
-            "$(figure soak_pss_trend_mib_h) / $(figure soak_anon_trend_mib_h) MiB/h" "report" report
+        row "memory, its anonymous and shared-memory part, minute 1 to $last_minute (client \
+$(figure soak_client_anon_growth_mib), browser $(figure soak_browser_anon_growth_mib) MiB; the browser's fell \
+$(figure soak_browser_anon_falls) times)" "$(figure soak_anon_growth_mib) MiB" "report" report
     else
         row "memory, PSS of the process tree, minute 1 to $soak" "no figure" "< 5 MiB" NO
     fi

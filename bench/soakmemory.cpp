@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,8 +12,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Fewer samples than this give no trend worth printing.
-constexpr int MinTrendSamples = 5;
+// A fall of the browser processes' anonymous part from one sample to the next that counts.
+constexpr qint64 FallKiB = 1024;
 
 double mib(qint64 kib)
 {
@@ -68,35 +67,26 @@ void SoakMemory::printSummary() const
     const auto pss = [](const Sample &s) { return s.clientPss + s.browserPss; };
     const auto anon = [](const Sample &s) { return s.clientAnon + s.browserAnon; };
 
-    // The engine gives memory back for minutes after the page has loaded; the second half of
-    // the run shows whether anything keeps growing once it has settled.
-    const auto trend = [&](const auto &value) {
-        double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (const Sample &s : m_samples) {
-            if (s.minute * 2 < last->minute)
-                continue;
-            const double x = s.minute;
-            const double y = mib(value(s));
-            n += 1;
-            sx += x;
-            sy += y;
-            sxx += x * x;
-            sxy += x * y;
-        }
-        const double d = n * sxx - sx * sx;
-        return n < MinTrendSamples || d == 0 ? std::nan("") : 60.0 * (n * sxy - sx * sy) / d;
-    };
-
-    std::printf("Memory, minute 1 to minute %d: PSS %.1f -> %.1f MiB (%+.1f; client %+.1f, browser %+.1f), "
-                "anonymous part %.1f -> %.1f MiB (%+.1f), USS %+.1f MiB\n",
+    std::printf("Memory, minute 1 to minute %d: PSS %.1f -> %.1f MiB (%+.1f; client %+.1f, browser %+.1f); "
+                "anonymous part %.1f -> %.1f MiB (%+.1f; client %+.1f, browser %+.1f); USS %+.1f MiB\n",
                 last->minute, mib(pss(*first)), mib(pss(*last)), mib(pss(*last) - pss(*first)),
                 mib(last->clientPss - first->clientPss), mib(last->browserPss - first->browserPss), mib(anon(*first)),
-                mib(anon(*last)), mib(anon(*last) - anon(*first)), mib(last->uss - first->uss));
-    std::printf("    trend over minutes %d to %d (least squares): PSS %+.1f MiB/hour, anonymous part %+.1f MiB/hour\n",
-                (last->minute + 1) / 2, last->minute, trend(pss), trend(anon));
+                mib(anon(*last)), mib(anon(*last) - anon(*first)), mib(last->clientAnon - first->clientAnon),
+                mib(last->browserAnon - first->browserAnon), mib(last->uss - first->uss));
+    // The engine's script heap grows and is collected in steps; where it fell tells a heap that
+    // is given back from one that only grows.
+    QStringList falls;
+    for (size_t i = 1; i < m_samples.size(); ++i) {
+        const qint64 change = m_samples[i].browserAnon - m_samples[i - 1].browserAnon;
+        if (change <= -FallKiB)
+            falls << QStringLiteral("minute %1 (%2 MiB)").arg(m_samples[i].minute).arg(mib(change), 0, 'f', 1);
+    }
+    std::printf("    the browser processes' anonymous part fell from one minute to the next at: %s\n",
+                falls.isEmpty() ? "nowhere" : qPrintable(falls.join(u", "_s)));
     std::printf("@@ soak_last_minute %d\n@@ soak_pss_first_mib %.1f\n@@ soak_pss_last_mib %.1f\n"
-                "@@ soak_pss_growth_mib %.1f\n@@ soak_anon_growth_mib %.1f\n@@ soak_uss_growth_mib %.1f\n"
-                "@@ soak_pss_trend_mib_h %.1f\n@@ soak_anon_trend_mib_h %.1f\n",
+                "@@ soak_pss_growth_mib %.1f\n@@ soak_anon_growth_mib %.1f\n@@ soak_client_anon_growth_mib %.1f\n"
+                "@@ soak_browser_anon_growth_mib %.1f\n@@ soak_browser_anon_falls %lld\n",
                 last->minute, mib(pss(*first)), mib(pss(*last)), mib(pss(*last) - pss(*first)),
-                mib(anon(*last) - anon(*first)), mib(last->uss - first->uss), trend(pss), trend(anon));
+                mib(anon(*last) - anon(*first)), mib(last->clientAnon - first->clientAnon),
+                mib(last->browserAnon - first->browserAnon), qint64(falls.size()));
 }

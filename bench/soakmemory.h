@@ -16,8 +16,8 @@ public:
     // Takes the sample of `minute` and prints it on one line, with whatever is added there.
     void sample(int minute, const QString &addition);
 
-    // Prints the change from minute 1 to the last sample and the trend over the second half
-    // of the run, and the "@@ " lines of those figures.
+    // Prints the change from minute 1 to the last sample, per process kind, and where the
+    // browser processes gave memory back, and the "@@ " lines of those figures.
     void printSummary() const;
 
 private:
