@@ -1,4 +1,5 @@
 #include "settings/ini.h"
+#include "systemrows.h"
 #include "testfiles.h"
 #include "text/ansi.h"
 
@@ -12,6 +13,9 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -42,6 +46,7 @@ private Q_SLOTS:
     void read_data();
     void read();
     void read_missingFileOrNames_givesEmpty();
+    void read_hiddenFile_givesEmptyButWriteReachesIt_data();
     void read_hiddenFile_givesEmptyButWriteReachesIt();
     void read_longValue_isCutAt59999Bytes_data();
     void read_longValue_isCutAt59999Bytes();
@@ -166,11 +171,31 @@ void TestIni::read_missingFileOrNames_givesEmpty()
     QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path()), u"A100"_s);
 }
 
+void TestIni::read_hiddenFile_givesEmptyButWriteReachesIt_data()
+{
+    QTest::addColumn<QString>("hidden");
+    QTest::addColumn<quint32>("attributes"); // Windows file attributes to set
+
+#ifdef Q_OS_WIN
+    QTest::newRow("hidden attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_HIDDEN);
+    QTest::newRow("system attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_SYSTEM);
+#else
+    // On POSIX a dot-file is the hidden file.
+    QTest::newRow("dot-file") << u".cfg.ini"_s << quint32(0);
+#endif
+}
+
 void TestIni::read_hiddenFile_givesEmptyButWriteReachesIt()
 {
-    // On POSIX a dot-file is the hidden file.
-    const QString hidden = u".cfg.ini"_s;
+    QFETCH(QString, hidden);
+    QFETCH(quint32, attributes);
     put(sampleFile("\r\n"), hidden);
+#ifdef Q_OS_WIN
+    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path(hidden)).utf16()),
+                               attributes));
+#else
+    Q_UNUSED(attributes)
+#endif
     QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path(hidden)), QString());
     QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B200"_s, path(hidden)) != 0);
     QVERIFY(contents(hidden).contains("code=B200\r\n"));
@@ -248,7 +273,7 @@ void TestIni::write_roundTrip_data()
     QTest::newRow("blanks inside") << u"s"_s << u"k"_s << u"a b  c"_s << u"a b  c"_s;
     QTest::newRow("equals and semicolon") << u"s"_s << u"k"_s << u";x=y"_s << u";x=y"_s;
     QTest::newRow("blanks around are not kept") << u"s"_s << u"k"_s << u"  v  "_s << u"v"_s;
-    QTest::newRow("outside GBK becomes ?") << u"s"_s << u"k"_s << u"a😀b"_s << u"a?b"_s;
+    QTest::newRow("outside GBK becomes ?") << u"s"_s << u"k"_s << u"a😀b"_s << bySystem(u"a?b"_s, u"a??b"_s);
     QTest::newRow("NUL ends the value") << u"s"_s << u"k"_s << u"ab\0cd"_s << u"ab"_s;
     QTest::newRow("empty section means Boot") << QString() << u"k"_s << u"v"_s << u"v"_s;
 }
@@ -451,8 +476,24 @@ void TestIni::write_diskFull_leavesOldFileWhole()
     QCOMPARE(contents(), file);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"cfg.ini"_s});
+#elif defined(Q_OS_WIN)
+    // Another program holds the file open without letting it be replaced, as an editor or a
+    // virus scanner may: the new file cannot take its place.
+    const QByteArray file = sampleFile("\r\n");
+    put(file);
+    const HANDLE held =
+        CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path()).utf16()), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    const int result = ini::writeIniValue(u"vip_user_info"_s, u"login_user"_s, QString(200, u'x'), path());
+    CloseHandle(held);
+
+    QCOMPARE(result, 0);
+    QCOMPARE(contents(), file);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"cfg.ini"_s});
 #else
-    QSKIP("POSIX resource limits only");
+    QSKIP("POSIX resource limits or Windows sharing only");
 #endif
 }
 
