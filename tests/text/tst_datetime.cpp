@@ -47,7 +47,7 @@ void TestDateTime::initTestCase()
 #ifdef Q_OS_WIN
     // A process on Windows has no zone of its own: the C runtime's TZ knows no dates for
     // daylight saving, so the system's zone is used as it is (under Wine the zone of the
-    // Linux side, which scripts/test-windows.sh sets).
+    // Linux side, named in this test's CTest environment).
     qunsetenv("TZ");
     m_localClocksJump = localClocksJump();
 #else
