@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(ini::FileAccess)
+
 namespace {
 
 QByteArray gbk(const QString &text)
@@ -63,6 +65,7 @@ private Q_SLOTS:
     void write_refused_leavesFileUntouched_data();
     void write_refused_leavesFileUntouched();
     void write_newFile_hasCrlfAndOwnerOnlyMode();
+    void write_existingFile_keepsItsMode_data();
     void write_existingFile_keepsItsMode();
     void write_targetIsDirectory_failsAndLeavesItAlone();
     void write_missingFolder_fails();
@@ -422,16 +425,26 @@ void TestIni::write_newFile_hasCrlfAndOwnerOnlyMode()
 #endif
 }
 
+void TestIni::write_existingFile_keepsItsMode_data()
+{
+    QTest::addColumn<ini::FileAccess>("access");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("kept") << ini::FileAccess::Keep << 0644;
+    QTest::newRow("a secret: the owner's only") << ini::FileAccess::OwnerOnly << 0600;
+}
+
 void TestIni::write_existingFile_keepsItsMode()
 {
 #ifdef Q_OS_UNIX
+    QFETCH(ini::FileAccess, access);
+    QFETCH(int, mode);
     put(sampleFile("\r\n"));
     QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                               QFileDevice::ReadOther));
-    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path()) != 0);
+    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path(), access) != 0);
     struct stat st;
     QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+    QCOMPARE(st.st_mode & 0777, mode_t(mode));
 #else
     QSKIP("POSIX modes only");
 #endif
