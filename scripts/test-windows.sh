@@ -12,6 +12,7 @@ dir=${1:-build-windows}
 wine=/usr/lib/wine/wine64
 start=$SECONDS
 
+scripts/setup.sh
 scripts/build-windows.sh "$dir"
 # The stand-in service is a Linux program; it comes from the Linux build folder.
 if [ ! -f build/build.ninja ]; then
