@@ -14,6 +14,7 @@ packages=(
     fonts-noto-cjk
     curl librsvg2-bin
     clang libclang-rt-14-dev
+    zip unzip
 )
 
 missing=()
