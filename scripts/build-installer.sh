@@ -110,6 +110,7 @@ facts=$package/facts.nsh
 printf '!define ZQ_PRODUCT_NAME "%s"\n!define ZQ_VERSION "%s"\n!define ZQ_VERSION_QUAD "%s"\n' \
     "$name" "$version" "$version_quad" >"$facts"
 files=$package/uninstall-files.nsh
+# shellcheck disable=SC2016 # $INSTDIR is the installer's, not the shell's
 {
     (cd "$stage" && find . -type f ! -path ./cfg/cfg.ini | sort) | sed 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|'
     (cd "$stage" && find . -mindepth 1 -type d ! -path ./cfg | sort -r) | sed 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|'

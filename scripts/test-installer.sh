@@ -8,7 +8,7 @@
 # Also: the portable .zip holds the same folder.
 # Prints one PASS or FAIL line per check and a closing count; exits non-zero on any failure.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 build=${1:-build-windows}
 
 # A display of its own, so that no window appears on a developer's screen.
