@@ -53,6 +53,7 @@ if(UNIX AND NOT APPLE)
     # finds it even when <prefix>/bin is not on its PATH.
     install(CODE "
         set(ZQ_DESKTOP_EXEC \"\${CMAKE_INSTALL_PREFIX}/bin/zq\")
+        set(ZQ_PRODUCT_NAME \"${ZQ_PRODUCT_NAME}\")
         configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/packaging/zq.desktop.in\"
                        \"${zq_packaging_dir}/zq.desktop\" @ONLY)
     ")
@@ -80,7 +81,7 @@ endif()
 set(CPACK_PACKAGE_NAME "zq")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "zq")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "栖木分分彩智能做号计划软件 - number-plan desktop client")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${ZQ_PRODUCT_NAME} - number-plan desktop client")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Desktop client for a lottery number-plan web service. One window embeds the
 service's plan page for the signed-in account and adds login and registration,

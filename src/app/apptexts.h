@@ -1,5 +1,7 @@
 #pragma once
 
+#include "zq_build_config.h"
+
 #include <QString>
 
 // Texts the window shows in more than one place.
@@ -8,7 +10,7 @@ namespace AppTexts {
 // The program title: the caption at creation and the title of message boxes.
 inline QString programTitle()
 {
-    return QStringLiteral("栖木分分彩智能做号计划软件");
+    return QStringLiteral(ZQ_PRODUCT_NAME);
 }
 
 // The heading of the platform link panel, also after the contact text the service sends.

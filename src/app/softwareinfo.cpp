@@ -11,6 +11,7 @@
 #include "serviceaddresses.h"
 #include "settingskeys.h"
 #include "text/jsontext.h"
+#include "zq_build_config.h"
 
 SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses,
                            tarel_tools::WebClient &web, tarel_tools::RegPlatforms &platforms, QString serviceBase)
@@ -24,7 +25,7 @@ void SoftwareInfo::setConstants(AppState &state, const QString &serviceBase, con
 {
     state.app_title = AppTexts::programTitle();
     state.softinfo_title = state.app_title;
-    state.app_version = QStringLiteral("v1.7");
+    state.app_version = QStringLiteral("v" ZQ_VERSION_MAJOR_MINOR);
     state.app_build = QStringLiteral("20180330");
     state.service_base = serviceBase;
     state.soft_code = QStringLiteral("zq_softinfo");

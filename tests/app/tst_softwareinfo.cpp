@@ -1,7 +1,7 @@
 // init_var against a loopback server whose answers each test writes.
 #include "app/clickablelabel.h"
 #include "app/platformlist.h"
-#include "scriptedserver.h"
+#include "loopbackserver.h"
 #include "text/ansi.h"
 #include "windowharness.h"
 
@@ -14,17 +14,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString base(const ScriptedServer &server)
+LoopbackServer::Answer textAnswer(const QByteArray &body)
 {
-    return QString::fromStdString(server.base());
+    return {200, "text/plain; charset=utf-8", body};
 }
 
-ScriptedServer::Handler answerAlways(const std::string &body)
+LoopbackServer::Handler answerAlways(const QByteArray &body)
 {
-    return [body](const ScriptedServer::Received &, int) { return ScriptedServer::Answer{200, body}; };
+    return [body](const LoopbackServer::Received &, int) { return textAnswer(body); };
 }
 
-const std::string kGoodAnswer =
+const QByteArray kGoodAnswer =
     R"({"shop_url":"http:\/\/plan.example\/p.php?u={ACC}&p={PASS}","new_ver_desc":"A a|1,B|2",)"
     R"("annouce":"\u516c\u544a","pltlist":"P0|P1|P2","reg_url":"c0|c1|c2","contact":"QQ:1 "})";
 
@@ -37,9 +37,9 @@ class SoftwareInfoTest : public QObject
 private Q_SLOTS:
     void request_carriesTheQueryInUrlAndBody()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
 
         const auto got = server.received();
@@ -49,17 +49,17 @@ private Q_SLOTS:
         for (char byte : tarel_tools::toAnsi(u"栖木分分彩智能做号计划软件"_s))
             title += u'%' + QString::number(quint8(byte), 16).toUpper();
         const QString query = u"?act=tarel_zt_info&pt=default&code=zq_softinfo&c="_s + title + u"&v=v1_7&b=20180330"_s;
-        QCOMPARE(got[0].method, std::string("POST"));
-        QVERIFY(QString::fromStdString(got[0].target).endsWith(u"/spcenter/caieventhandle.php"_s + query));
-        QCOMPARE(QString::fromStdString(got[0].body), query);
-        QCOMPARE(got[0].contentType, std::string("application/x-www-form-urlencoded"));
+        QCOMPARE(got[0].method, "POST"_ba);
+        QVERIFY(QString::fromLatin1(got[0].target).endsWith(u"/spcenter/caieventhandle.php"_s + query));
+        QCOMPARE(QString::fromLatin1(got[0].body), query);
+        QCOMPARE(got[0].contentType, "application/x-www-form-urlencoded"_ba);
     }
 
     void distributesTheAnswer()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         const AppState &s = h.window->state();
         const Controls &c = h.window->controls();
@@ -67,8 +67,8 @@ private Q_SLOTS:
         // Escaped slashes become plain ones.
         QCOMPARE(s.plan_page_url, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
         QCOMPARE(s.reg_platform_text, u"A a|1,B|2"_s);
-        QCOMPARE(s.online_url, base(server) + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
-                                              u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
+        QCOMPARE(s.online_url, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
+                                               u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
         QCOMPARE(c.tipsLabel(4)->text(), u"公告"_s);
         QCOMPARE(c.tipsLabel(8)->text(), u"QQ:1 彩票平台开户："_s);
         QCOMPARE(s.reg_link_codes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
@@ -88,30 +88,30 @@ private Q_SLOTS:
 
     void codeFromTheSettingsFile_isSent()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server), {}, QByteArrayLiteral("[daili]\r\ncode=ab\r\n"));
+        WindowHarness h(server.base(), {}, QByteArrayLiteral("[daili]\r\ncode=ab\r\n"));
         h.window->startUp();
-        QVERIFY(server.received().at(0).target.find("&code=ab&c=") != std::string::npos);
+        QVERIFY(server.received().at(0).target.contains("&code=ab&c="));
         QVERIFY(h.window->state().online_url.contains(u"a=online&code=ab&u="_s));
     }
 
     void codeThatWouldAddAKey_staysInsideItsValue()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server), {}, QByteArrayLiteral("[daili]\r\ncode=a&act=x#y\r\n"));
+        WindowHarness h(server.base(), {}, QByteArrayLiteral("[daili]\r\ncode=a&act=x#y\r\n"));
         h.window->startUp();
-        QVERIFY(server.received().at(0).target.find("&code=a%26act%3Dx%23y&c=") != std::string::npos);
+        QVERIFY(server.received().at(0).target.contains("&code=a%26act%3Dx%23y&c="));
     }
 
     void emptyFirstAnswer_secondIsUsed()
     {
-        ScriptedServer server;
-        server.setHandler([](const ScriptedServer::Received &, int call) {
-            return ScriptedServer::Answer{200, call == 0 ? std::string() : kGoodAnswer};
+        LoopbackServer server;
+        server.setHandler([](const LoopbackServer::Received &, int call) {
+            return textAnswer(call == 0 ? QByteArray() : kGoodAnswer);
         });
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         QCOMPARE(int(server.received().size()), 2);
         QCOMPARE(h.window->state().reg_link_codes.size(), 3);
@@ -120,9 +120,9 @@ private Q_SLOTS:
 
     void twoEmptyAnswers_showTheFailureAndChangeNothingElse()
     {
-        ScriptedServer server;
-        server.setHandler(answerAlways(std::string()));
-        WindowHarness h(base(server));
+        LoopbackServer server;
+        server.setHandler(answerAlways(QByteArray()));
+        WindowHarness h(server.base());
         h.window->startUp();
         const Controls &c = h.window->controls();
         QCOMPARE(int(server.received().size()), 2);
@@ -158,9 +158,9 @@ private Q_SLOTS:
         QFETCH(QString, pltlist);
         QFETCH(QStringList, captions);
         QFETCH(int, shown);
-        ScriptedServer server;
-        server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toStdString() + R"("})"));
-        WindowHarness h(base(server));
+        LoopbackServer server;
+        server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toUtf8() + R"("})"));
+        WindowHarness h(server.base());
         h.window->startUp();
         const Controls &c = h.window->controls();
         for (int i = 0; i < 12; ++i) {
@@ -172,9 +172,9 @@ private Q_SLOTS:
 
     void answerWithoutLists_leavesTheLinksAsLaidOut()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(R"({"annouce":"x"})"));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         for (int i = 0; i < 12; ++i)
             QCOMPARE(h.window->controls().regLink(i)->text(), u"."_s);
@@ -183,11 +183,11 @@ private Q_SLOTS:
 
     void laterAnswer_bringsAHiddenLinkBack()
     {
-        ScriptedServer server;
-        server.setHandler([](const ScriptedServer::Received &, int call) {
-            return ScriptedServer::Answer{200, call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})"};
+        LoopbackServer server;
+        server.setHandler([](const LoopbackServer::Received &, int call) {
+            return textAnswer(call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})");
         });
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         QVERIFY(h.window->controls().regLink(2)->isHidden());
         h.window->init_var();
@@ -197,16 +197,16 @@ private Q_SLOTS:
 
     void stopSignalDuringTheWait_endsStartUpThere()
     {
-        ScriptedServer server;
-        WindowHarness h(base(server));
+        LoopbackServer server;
+        WindowHarness h(server.base());
         zq *window = h.window.get();
         std::promise<void> answer;
-        server.setHandler([window, held = answer.get_future().share()](const ScriptedServer::Received &, int) {
+        server.setHandler([window, held = answer.get_future().share()](const LoopbackServer::Received &, int) {
             // The request is on the wire: the stop signal comes now, while start-up waits for it.
             QMetaObject::invokeMethod(
                 window, [window] { window->closeByProgram(); }, Qt::QueuedConnection);
             held.wait_for(std::chrono::seconds(30));
-            return ScriptedServer::Answer{200, std::string()};
+            return textAnswer(QByteArray());
         });
         h.window->startUp();
         answer.set_value();
@@ -223,9 +223,9 @@ private Q_SLOTS:
 
     void notJson_readsAsEmptyValues()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways("<html>500 oops</html>"));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         QVERIFY(h.window->state().plan_page_url.isEmpty());
         QVERIFY(!h.window->state().online_url.isEmpty());

@@ -1,6 +1,6 @@
 #include "browser/plancopy.h"
 #include "browser/webengineplanpage.h"
-#include "scriptedserver.h"
+#include "loopbackserver.h"
 #include "testfiles.h"
 #include "urlrecorder.h"
 
@@ -80,7 +80,7 @@ private:
         const QString path = m_dir.filePath(name);
         const QByteArray page = u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"_s.toUtf8() +
                                 body.toUtf8() + "</body></html>";
-        return TestFiles::write(path, page) ? QUrl(QString::fromStdString(m_server.base()) + name) : QUrl();
+        return TestFiles::write(path, page) ? QUrl(m_server.base() + name) : QUrl();
     }
 
     // A fresh bridge on its own host widget, with `url` loaded.
@@ -97,7 +97,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    ScriptedServer m_server;
+    LoopbackServer m_server;
     QUrl m_globalsUrl;
     std::unique_ptr<QWidget> m_globalsHost;
     WebEnginePlanPage *m_globalsPage = nullptr;
@@ -107,11 +107,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         const QString folder = m_dir.path();
-        m_server.setHandler([folder](const ScriptedServer::Received &request, int) {
-            QFile file(folder + QString::fromStdString(request.path));
+        m_server.setHandler([folder](const LoopbackServer::Received &request, int) {
+            QFile file(folder + QString::fromLatin1(request.path));
             if (!file.open(QIODevice::ReadOnly))
-                return ScriptedServer::Answer{404, "not here", "text/plain", {}};
-            return ScriptedServer::Answer{200, file.readAll().toStdString(), "text/html; charset=utf-8", {}};
+                return LoopbackServer::Answer{404, "text/plain", "not here"};
+            return LoopbackServer::Answer{200, "text/html; charset=utf-8", file.readAll()};
         });
         m_globalsUrl = writePage(u"globals.html"_s, u"<script>"
                                                     "var tzIss = '20240101-001期';"
