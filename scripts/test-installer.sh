@@ -21,15 +21,14 @@ if [ -z "${ZQ_INSTALLER_TEST_XVFB:-}" ]; then
 fi
 
 env=$build/packaging/installer.env
-value() { sed -n "s/^$1='\(.*\)'\$/\1/p" "$env"; }
+value() { sed -n "s/^$1='\(.*\)'\$/\1/p" "$env" 2>/dev/null; }
 name=$(value ZQ_PRODUCT_NAME)
 version=$(value ZQ_VERSION)
 setup=$build/zq-$version-setup.exe
 portable=$build/zq-$version-portable.zip
 stage=$build/package/zq
-if [ -z "$name" ] || [ ! -f "$setup" ] || [ ! -f "$portable" ] || [ ! -d "$stage" ]; then
-    echo "test-installer: no installer in $build: run scripts/build-installer.sh first" >&2
-    exit 1
+if [ ! -f "$setup" ] || [ ! -f "$portable" ] || [ ! -d "$stage" ] || [ "$build/bin/zq.exe" -nt "$setup" ]; then
+    scripts/build-installer.sh "$build" || exit 1
 fi
 setup=$(realpath "$setup")
 stage=$(realpath "$stage")

@@ -35,7 +35,6 @@ ShowUninstDetails nevershow
 !define MUI_UNICON "${ZQ_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\zq.exe"
-!define MUI_UNCOMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -99,7 +98,7 @@ Section "un.程序文件" SectionUnProgram
 SectionEnd
 
 ; Asked for on the components page, or with /REMOVECFG on the command line.
-Section /o "un.保存的账号和设置 (cfg\cfg.ini)" SectionUnSettings
+Section /o "un.保存的账号和设置" SectionUnSettings
     Delete "$INSTDIR\cfg\cfg.ini"
     ; The copy the program keeps for the user when cfg\ beside it cannot be written.
     Delete "$LOCALAPPDATA\zq\cfg.ini"
@@ -111,6 +110,11 @@ Section "-un.folders"
     RMDir "$INSTDIR\cfg"
     RMDir "$INSTDIR"
 SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+    !insertmacro MUI_DESCRIPTION_TEXT ${SectionUnProgram} "程序文件、快捷方式和“应用和功能”中的卸载项。"
+    !insertmacro MUI_DESCRIPTION_TEXT ${SectionUnSettings} "cfg\cfg.ini 中保存的账号、密码和设置。不勾选则保留，重新安装后仍然可用。"
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit
     ${GetParameters} $0
