@@ -29,6 +29,7 @@
 #include "app/zq.h"
 #include "browser/enginesetup.h"
 #include "browser/planpage.h"
+#include "browser/webengineplanpage.h"
 #include "proctree.h"
 
 #include <QApplication>
@@ -350,7 +351,9 @@ int main(int argc, char *argv[])
     config.downloadSite = options.service;
     config.programDir = programDir.path();
 
-    auto window = std::make_unique<zq>(config, zq::Seams{});
+    zq::Seams seams;
+    seams.planPage = [](QWidget *parent) { return std::make_unique<tarel_tools::WebEnginePlanPage>(parent); };
+    auto window = std::make_unique<zq>(config, std::move(seams));
     window->dialogs().setScriptedAnswer(true);
     window->startUp();
     window->show();

@@ -1,8 +1,9 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
 #include "app/zq.h"
-#include "browser/enginesetup.h"
+#include "browser/planpage.h"
 #include "desktop/stopsignalwatcher.h"
+#include "programengine.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -12,7 +13,7 @@
 int main(int argc, char *argv[])
 {
     // How the embedded browser draws is settled before the application object exists.
-    EngineSetup::beforeApplication();
+    ProgramEngine::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
     // informational chatter (the web engine's GL and start parameters) included.
@@ -21,11 +22,15 @@ int main(int argc, char *argv[])
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    zq window(AppConfig::fromBuild());
-
+    // Made before the window and so gone only after it: a stop signal during the window's
+    // teardown (the tray icon, the engine shutting down) is still the watcher's.
     StopSignalWatcher signals_({SIGTERM, SIGINT});
+
+    zq::Seams seams;
+    seams.planPage = ProgramEngine::makePlanPage;
+    zq window(AppConfig::fromBuild(), std::move(seams));
+
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] { window.sessionEnding(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())
             window.closeByProgram();

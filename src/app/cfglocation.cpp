@@ -2,9 +2,11 @@
 
 #include "applogging.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -17,6 +19,30 @@ constexpr qint64 kMaxCopyBytes = 1024 * 1024;
 } // namespace
 
 namespace CfgLocation {
+
+void removeLeftovers(const QString &cfgFile)
+{
+    const QFileInfo file(cfgFile);
+    // QSaveFile and QTemporaryFile name their files after a template, six letters or digits in
+    // place of its XXXXXX.
+    const QRegularExpression ours(
+        u"^(%1\\.|\\.cfg-probe-)[A-Za-z0-9]{6}$"_s.arg(QRegularExpression::escape(file.fileName())));
+    const QDateTime oneMinuteAgo = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const QFileInfoList entries =
+        file.absoluteDir().entryInfoList({file.fileName() + u".??????"_s, u".cfg-probe-??????"_s},
+                                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QFileInfo &entry : entries) {
+        if (!ours.match(entry.fileName()).hasMatch() || entry.lastModified().toUTC() >= oneMinuteAgo)
+            continue;
+        if (QFile::remove(entry.absoluteFilePath()))
+            qCDebug(lcApp) << "removed the leftover of an interrupted settings write:" << entry.fileName();
+    }
+}
+
+QString shippedFile(const QString &programDir)
+{
+    return programDir + u"/cfg/cfg.ini"_s;
+}
 
 bool canWrite(const QString &cfgFile)
 {
@@ -67,7 +93,7 @@ QString userCopy(const QString &shippedFile)
 
 QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable)
 {
-    const QString shipped = programDir + u"/cfg/cfg.ini"_s;
+    const QString shipped = shippedFile(programDir);
     if (!writable || writable(shipped))
         return shipped;
     const QString copy = userCopy(shipped);

@@ -12,6 +12,10 @@
 // shipped file is never written then.
 namespace CfgLocation {
 
+// cfg/cfg.ini in the program folder, as the program is shipped or installed. It alone holds
+// the product code: an administrator who changes it there changes it for every user.
+QString shippedFile(const QString &programDir);
+
 // Whether the user can write `cfgFile`: its folder takes a new file and the file, where it
 // exists, opens for writing. Tried for real rather than read from permission bits, which
 // say yes to an administrator for everything and on Windows know nothing of access lists.
@@ -21,6 +25,12 @@ bool canWrite(const QString &cfgFile);
 // it is made from `shippedFile` (empty when that is missing or unreadable), readable and
 // writable by its owner only. Empty text when it cannot be made.
 QString userCopy(const QString &shippedFile);
+
+// Removes what an interrupted write of `cfgFile` can leave beside it where the file system has
+// no anonymous temporary files: the writers' own "cfg.ini.XXXXXX" files (holding the
+// password) and the write probe's. Only those more than a minute old: a write of another
+// running copy may be under way.
+void removeLeftovers(const QString &cfgFile);
 
 // The settings file for the program in `programDir`: programDir + "/cfg/cfg.ini" when
 // `writable` says the user can write it, otherwise the user's copy (or the shipped file

@@ -27,16 +27,16 @@ void RegPlatforms::fillRegPlatforms(const QString &reg_platform_text, QComboBox 
         return;
     reg_platform_saved = reg_platform_text;
 
-    QString names;
+    QStringList names;
     const QStringList entries = reg_platform_text.split(u',');
     for (const QString &entry : entries) {
-        if (entry.isEmpty())
-            continue;
-        names += entry.section(u'|', 0, 0) + u'|';
+        if (!entry.isEmpty())
+            names.append(entry.section(u'|', 0, 0).remove(u' '));
     }
-    names.chop(1);
-    names.remove(u' ');
-    fillComboList(reg_pt, names, 0);
+    // The list is sent again after every online report, maybe while the user is filling in
+    // the registration box: a platform chosen there stays chosen while it is listed.
+    const qsizetype chosen = reg_pt && reg_pt->currentIndex() >= 0 ? names.indexOf(reg_pt->currentText()) : -1;
+    fillComboList(reg_pt, names.join(u'|'), chosen >= 0 ? int(chosen) : 0);
 }
 
 QString RegPlatforms::getPlatformValue(const QString &name) const

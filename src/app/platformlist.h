@@ -21,7 +21,8 @@ public:
     Q_DISABLE_COPY_MOVE(RegPlatforms)
 
     // Keeps a non-empty reg_platform_text and fills reg_pt with its names, spaces removed,
-    // selecting the first. An empty text changes neither the kept list nor reg_pt.
+    // selecting the one chosen before when it is still listed, else the first. An empty text
+    // changes neither the kept list nor reg_pt.
     void fillRegPlatforms(const QString &reg_platform_text, QComboBox *reg_pt);
 
     // The value of the first kept item whose name contains name (case-sensitive), or

@@ -30,11 +30,10 @@ private:
 } // namespace
 
 SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                           tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions)
+                           tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod)
     : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web),
-      m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions))
-{
-}
+      m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions)), m_reportPeriod(reportPeriod)
+{}
 
 void SessionClock::delay_timer_Timer()
 {
@@ -44,7 +43,7 @@ void SessionClock::delay_timer_Timer()
     m_controls.zq_main_web->show();
     if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
         notice->hide();
-    m_state.report_period = 600;
+    m_state.report_period = m_reportPeriod;
     synchroniseClock();
 }
 
@@ -52,16 +51,20 @@ void SessionClock::synchroniseClock()
 {
     // The window keeps working while the time source answers, and gives up after its deadline.
     const QString headers = m_web.getResponseHeaders(m_timeSourceUrl);
-    if (headers.isEmpty()) {
-        qCInfo(lcApp) << "time source gave no complete answer; clock unchanged";
+    if (m_web.stopped())
         return;
+    const QString read = headers.isEmpty() ? QString() : tarel_tools::readDateHeader(headers);
+    if (!read.isEmpty()) {
+        m_state.clock_text = read;
+    } else {
+        if (headers.isEmpty())
+            qCInfo(lcApp) << "time source gave no complete answer";
+        // A clock that already runs keeps counting; without one, this computer's time stands in
+        // until a later read sets it right. Either way the next report is due a whole period
+        // from now: a report left due would run again on every tick while the source is away.
+        if (m_state.clock_text.isEmpty() || !headers.isEmpty())
+            m_state.clock_text = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    QString clock = tarel_tools::readDateHeader(headers);
-    if (clock.isEmpty()) {
-        // An answer without a readable date sets the clock from this computer instead.
-        clock = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    }
-    m_state.clock_text = clock;
     m_state.next_report_text = tarel_tools::addSecondsToClock(m_state.clock_text, m_state.report_period);
 }
 

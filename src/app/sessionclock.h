@@ -27,7 +27,7 @@ public:
     };
 
     SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                 tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions);
+                 tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod);
     Q_DISABLE_COPY_MOVE(SessionClock)
 
     void delay_timer_Timer();
@@ -45,5 +45,6 @@ private:
     tarel_tools::WebClient &m_web;
     QString m_timeSourceUrl;
     Actions m_actions;
+    qint16 m_reportPeriod; // seconds from a clock reading to the next online report
     bool m_reportRunning = false;
 };

@@ -11,6 +11,8 @@ struct SettingsKey
 {
     QStringView section;
     QStringView key;
+    // A file that holds this value is for its owner only.
+    bool secret = false;
 };
 
 namespace SettingsKeys {
@@ -18,8 +20,8 @@ namespace SettingsKeys {
 // The product or agent code that replaces the default soft_code; written by the installer.
 inline constexpr SettingsKey productCode{u"daili", u"code"};
 // The account and password of the last successful login, as typed.
-inline constexpr SettingsKey loginUser{u"vip_user_info", u"login_user"};
-inline constexpr SettingsKey loginPass{u"vip_user_info", u"login_pass"};
+inline constexpr SettingsKey loginUser{u"vip_user_info", u"login_user", true};
+inline constexpr SettingsKey loginPass{u"vip_user_info", u"login_pass", true};
 
 } // namespace SettingsKeys
 
@@ -30,5 +32,6 @@ inline QString readSetting(const SettingsKey &setting, const QString &cfgPath)
 
 inline int writeSetting(const SettingsKey &setting, const QString &value, const QString &cfgPath)
 {
-    return ini::writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath);
+    return ini::writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath,
+                              setting.secret ? ini::FileAccess::OwnerOnly : ini::FileAccess::Keep);
 }

@@ -4,6 +4,7 @@
 #include "applogging.h"
 #include "appstate.h"
 #include "apptexts.h"
+#include "cfglocation.h"
 #include "clickablelabel.h"
 #include "controls.h"
 #include "net/webclient.h"
@@ -14,30 +15,30 @@
 #include "zq_build_config.h"
 
 SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                           tarel_tools::WebClient &web, tarel_tools::RegPlatforms &platforms, QString serviceBase)
-    : m_state(state), m_controls(controls), m_addresses(addresses), m_web(web), m_platforms(platforms),
-      m_serviceBase(std::move(serviceBase))
+                           tarel_tools::WebClient &web, tarel_tools::RegPlatforms &platforms, const AppConfig &config)
+    : m_state(state), m_controls(controls), m_addresses(addresses), m_web(web), m_platforms(platforms), m_config(config)
 {
 }
 
-// The constants, and the product code of the settings file in place of the default.
-void SoftwareInfo::setConstants(AppState &state, const QString &serviceBase, const QString &cfgPath)
+// The constants, and the product code of the shipped settings file in place of the default
+// (also where the user's login is kept in a copy of the user's own).
+void SoftwareInfo::setConstants(AppState &state, const AppConfig &config)
 {
     state.app_title = AppTexts::programTitle();
     state.softinfo_title = state.app_title;
     state.app_version = QStringLiteral("v" ZQ_VERSION_MAJOR_MINOR);
     state.app_build = QStringLiteral("20180330");
-    state.service_base = serviceBase;
+    state.service_base = config.serviceBase;
     state.soft_code = QStringLiteral("zq_softinfo");
-    const QString code = readSetting(SettingsKeys::productCode, cfgPath);
+    const QString code = readSetting(SettingsKeys::productCode, CfgLocation::shippedFile(config.programDir));
     if (!code.isEmpty())
         state.soft_code = code;
 }
 
-SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config, const QString &cfgPath)
+SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config)
 {
     AppState state;
-    setConstants(state, config.serviceBase, cfgPath);
+    setConstants(state, config);
     const ServiceAddresses addresses(config, state);
     const QString query = addresses.softwareInfoQuery();
     return {addresses.softwareInfo() + query, query};
@@ -45,7 +46,7 @@ SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config, cons
 
 void SoftwareInfo::init_var()
 {
-    setConstants(m_state, m_serviceBase, m_state.cfg_path);
+    setConstants(m_state, m_config);
 
     m_state.softinfo_url = m_addresses.softwareInfo();
     const QString query = m_addresses.softwareInfoQuery();

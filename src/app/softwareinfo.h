@@ -18,24 +18,24 @@ class SoftwareInfo final
 {
 public:
     SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, tarel_tools::WebClient &web,
-                 tarel_tools::RegPlatforms &platforms, QString serviceBase);
+                 tarel_tools::RegPlatforms &platforms, const AppConfig &config);
     Q_DISABLE_COPY_MOVE(SoftwareInfo)
 
     void init_var();
 
-    // The address and body of the request that init_var sends at start-up, given the settings
-    // file it will read: the program sends it ahead while the window is being built.
+    // The address and body of the request that init_var sends at start-up: the program sends
+    // it ahead while the window is being built.
     struct Request
     {
         QString url;
         QString body;
     };
-    static Request startUpRequest(const AppConfig &config, const QString &cfgPath);
+    static Request startUpRequest(const AppConfig &config);
 
     static QString failureNotice() { return QStringLiteral("软件初始化失败，请重新启动软件试试看！"); }
 
 private:
-    static void setConstants(AppState &state, const QString &serviceBase, const QString &cfgPath);
+    static void setConstants(AppState &state, const AppConfig &config);
     void distribute(const QString &answer);
     void showPlatformLinks(const QString &pltlist);
 
@@ -44,5 +44,5 @@ private:
     const ServiceAddresses &m_addresses;
     tarel_tools::WebClient &m_web;
     tarel_tools::RegPlatforms &m_platforms;
-    QString m_serviceBase;
+    const AppConfig &m_config;
 };

@@ -2,8 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
-#include "browser/planpage.h"
-#include "browser/webengineplanpage.h"
+#include "browser/deferredplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
 #include "controltable.h"
@@ -34,14 +33,15 @@
 #include <QScreen>
 #include <QTimer>
 
+zq::zq(AppConfig config) : zq(std::move(config), Seams()) {}
+
 zq::zq(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
       m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
 {
     StartupMarks::mark("application made");
     if (m_config.softwareInfoAhead) {
-        m_state.cfg_path = settingsPath();
-        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config, m_state.cfg_path);
+        const SoftwareInfo::Request request = SoftwareInfo::startUpRequest(m_config);
         m_web->sendAhead(request.url, request.body);
     }
     // Decoded meanwhile on another thread, set when the controls are built.
@@ -53,15 +53,16 @@ zq::zq(AppConfig config, Seams seams)
     new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
-        m_planPage = m_seams.planPage ? m_seams.planPage(parent) : tarel_tools::makePlanPage(parent);
+        // Without a page of its build's engine the window shows the notice of a missing engine.
+        m_planPage =
+            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
-    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms,
-                                                    m_config.serviceBase);
+    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;
@@ -70,7 +71,7 @@ zq::zq(AppConfig config, Seams seams)
     clockActions.initVar = [this] { init_var(); };
     clockActions.unloadWindow = [this] { closeByProgram(); };
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
-                                             m_config.timeSourceUrl, std::move(clockActions));
+                                             m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
     m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
     m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_addresses,
                                             [this](const QString &text) { msgTips(text); }, this);
@@ -116,9 +117,8 @@ void zq::startUp()
 {
     m_state.machine_mac = tarel_tools::getMacAddress();
     m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    // Chosen already when the software-information request went ahead.
-    if (m_state.cfg_path.isEmpty())
-        m_state.cfg_path = settingsPath();
+    m_state.cfg_path = settingsPath();
+    CfgLocation::removeLeftovers(m_state.cfg_path);
     tarel_tools::runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
     init_var();
@@ -167,7 +167,6 @@ void zq::msgTips(const QString &text)
 
 void zq::closeByProgram()
 {
-    m_closingByProgram = true;
     if (closeRequested(false))
         hide();
 }
@@ -178,8 +177,10 @@ void zq::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    // A spontaneous close comes from the user: the title bar, the system menu or Alt+F4.
-    if (closeRequested(event->spontaneous() && !m_closingByProgram))
+    // A spontaneous close comes from the user (the title bar, the system menu or Alt+F4),
+    // unless the desktop session is ending right now. Asked anew each time: a log-off that
+    // was cancelled leaves the user's next close the user's again.
+    if (closeRequested(event->spontaneous() && !qGuiApp->isSavingSession()))
         event->accept();
     else
         event->ignore();

@@ -32,18 +32,24 @@ class zq final : public QWidget
 {
     Q_OBJECT
 public:
-    // What tests replace: the tray backend, the plan page, how the program ends, and whether
-    // the settings file beside the program counts as writable (an administrator can write
-    // every folder, so a test run as one cannot make a read-only folder).
+    // What the program or a test gives the window: the plan page (the program's has its
+    // build's engine; without one the plan area shows the notice of a missing engine), and
+    // what tests replace: the tray backend, how the program ends, and whether the settings
+    // file beside the program counts as writable (an administrator can write every folder,
+    // so a test run as one cannot make a read-only folder).
     struct Seams
     {
         std::function<std::unique_ptr<TrayBackend>()> trayBackend;
         std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)> planPage;
         std::function<void(int exitCode)> endProgram;
         std::function<bool(const QString &cfgFile)> cfgWritable;
+        // Seconds between online reports; the program keeps the service's ten minutes, a
+        // benchmark of a long day shortens them.
+        qint16 reportPeriod = 600;
     };
 
-    explicit zq(AppConfig config, Seams seams = {});
+    explicit zq(AppConfig config);
+    zq(AppConfig config, Seams seams);
     ~zq() override;
     Q_DISABLE_COPY_MOVE(zq)
 
@@ -54,10 +60,8 @@ public:
     void tray_switch(bool on);
     void msgTips(const QString &text);
 
-    // Closes without asking (the program itself, the session ending, a signal).
+    // Closes without asking (the program itself, the application quitting, a signal).
     void closeByProgram();
-    // From now on a close is the system's, not the user's: the desktop session is ending.
-    void sessionEnding() { m_closingByProgram = true; }
     // Decides a close request: one the user asked for must be confirmed. True when the
     // window unloads.
     bool closeRequested(bool byUser);
@@ -99,7 +103,6 @@ private:
     std::unique_ptr<SessionClock> m_clock;
     std::unique_ptr<RegistrationFlow> m_registration;
     std::unique_ptr<LinksPanels> m_links;
-    bool m_closingByProgram = false;
     bool m_unloaded = false;
     bool m_shownOnce = false;
 };

@@ -48,10 +48,4 @@ Q_SIGNALS:
     void loadFinished(bool ok);
 };
 
-// The plan page the window uses: the engine's page (webengineplanpage.cpp). The zq program on
-// Linux links a definition of its own that loads the engine only when the page is first
-// opened (src/deferredplanpage.cpp), so the linker never takes the engine's page, nor the
-// engine's libraries, into the program.
-std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
-
 } // namespace tarel_tools

@@ -41,7 +41,8 @@ QWebEnginePage *SilentWebPage::createWindow(WebWindowType type)
 
 void SilentWebPage::onCertificateError(const QWebEngineCertificateError &error)
 {
-    qCWarning(lcBrowser).noquote() << "certificate error for" << loggableUrl(error.url()) << error.description();
+    qCWarning(lcBrowser).noquote() << "certificate error for" << loggableUrl(error.url())
+                                   << loggableText(error.description());
     if (m_silent) {
         // The signal hands over a const reference, but answering is what it is for.
         QWebEngineCertificateError answer = error;
@@ -60,7 +61,7 @@ QStringList SilentWebPage::chooseFiles(FileSelectionMode mode, const QStringList
 void SilentWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
 {
     if (m_silent) {
-        qCInfo(lcBrowser) << "alert answered silently:" << msg;
+        qCInfo(lcBrowser) << "alert answered silently:" << loggableText(msg);
         return;
     }
     QWebEnginePage::javaScriptAlert(securityOrigin, msg);
@@ -69,7 +70,7 @@ void SilentWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &m
 bool SilentWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
 {
     if (m_silent) {
-        qCInfo(lcBrowser) << "confirm answered silently with no:" << msg;
+        qCInfo(lcBrowser) << "confirm answered silently with no:" << loggableText(msg);
         return false;
     }
     return QWebEnginePage::javaScriptConfirm(securityOrigin, msg);
@@ -79,7 +80,7 @@ bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &
                                      QString *result)
 {
     if (m_silent) {
-        qCInfo(lcBrowser) << "prompt cancelled silently:" << msg;
+        qCInfo(lcBrowser) << "prompt cancelled silently:" << loggableText(msg);
         return false;
     }
     return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
@@ -88,17 +89,19 @@ bool SilentWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &
 void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                              int lineNumber, const QString &sourceID)
 {
-    // The source is the page's address, which carries the account and the password.
+    // The source is the page's address, which carries the account and the password, and the
+    // engine's own messages (mixed content, blocked frames) quote it.
     const QString source = loggableUrl(sourceID);
+    const QString text = loggableText(message);
     switch (level) {
     case InfoMessageLevel:
-        qCInfo(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
+        qCInfo(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(text));
         break;
     case WarningMessageLevel:
-        qCWarning(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
+        qCWarning(lcBrowser, "%ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(text));
         break;
     case ErrorMessageLevel:
-        qCWarning(lcBrowser, "error %ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(message));
+        qCWarning(lcBrowser, "error %ls:%d: %ls", qUtf16Printable(source), lineNumber, qUtf16Printable(text));
         break;
     }
 }

@@ -1,8 +1,10 @@
 #include "webengineplanpage.h"
 
 #include "browserlogging.h"
+#include "enginemodule.h"
 #include "silentwebpage.h"
 #include "text/jsontext.h"
+#include "zq_build_config.h"
 
 #include <QRegularExpression>
 #include <QTimer>
@@ -206,16 +208,16 @@ void WebEnginePlanPage::runScript(const QString &script)
     m_page->runJavaScript(script, QWebEngineScript::MainWorld);
 }
 
-std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
-{
-    return std::make_unique<WebEnginePlanPage>(parentWidget);
-}
-
 } // namespace tarel_tools
 
-// The entry point of the zq_webengine module, which the program loads when it first opens
-// the page (src/deferredplanpage.cpp).
-extern "C" Q_DECL_EXPORT tarel_tools::PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
+// The entry points of the zq_webengine module, which the program loads when it first opens
+// the page (DeferredPlanPage).
+const char *zq_webEngineBuildId()
+{
+    return ZQ_BUILD_ID;
+}
+
+tarel_tools::PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
 {
     return new tarel_tools::WebEnginePlanPage(parentWidget);
 }

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,11 +23,16 @@ void onSignal(int signalNumber)
 
 } // namespace
 
-StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent) : QObject(parent)
+StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent)
+    : QObject(parent), m_signalNumbers(signalNumbers)
 {
     int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
+    // Close-on-exec: the processes the program starts (the component script, the default
+    // browser) must not hold the program's end of the pipe.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
         return;
+    // A handler must never block: with the pipe full a signal is one too many anyway.
+    ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
     g_signalWriteFd = fds[0];
     m_notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
@@ -45,11 +51,19 @@ StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, Q
 
 StopSignalWatcher::~StopSignalWatcher()
 {
-    if (m_notifier) {
-        const int readFd = int(m_notifier->socket());
-        delete m_notifier;
-        ::close(readFd);
-        ::close(g_signalWriteFd);
-        g_signalWriteFd = -1;
+    if (!m_notifier)
+        return;
+    // Once nobody watches, a stop signal stops the program as it would without the watcher,
+    // instead of going to a handler whose pipe is closed.
+    for (int signalNumber : m_signalNumbers) {
+        struct sigaction action = {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signalNumber, &action, nullptr);
     }
+    const int readFd = int(m_notifier->socket());
+    delete m_notifier;
+    ::close(readFd);
+    ::close(g_signalWriteFd);
+    g_signalWriteFd = -1;
 }

@@ -1,8 +1,7 @@
 #include "stopsignalwatcher.h"
 
-StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent) : QObject(parent)
-{
-    Q_UNUSED(signalNumbers)
-}
+StopSignalWatcher::StopSignalWatcher(std::initializer_list<int> signalNumbers, QObject *parent)
+    : QObject(parent), m_signalNumbers(signalNumbers)
+{}
 
 StopSignalWatcher::~StopSignalWatcher() = default;

@@ -453,9 +453,11 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
         outcome = "deadline passed";
     else if (result.end != Exchange::End::Answered)
         outcome = "no answer";
+    // The error's code, not Qt's text of it: that quotes the whole address, password included.
+    const QString error =
+        finished && result.end != Exchange::End::Answered ? QDebug::toString(reply->error()) : QString();
     qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << outcome << "status" << result.status << "bytes"
-                              << result.body.size() << "after" << clock.elapsed() << "ms"
-                              << (finished && result.end != Exchange::End::Answered ? reply->errorString() : QString());
+                             << result.body.size() << "after" << clock.elapsed() << "ms" << error;
     delete reply.data();
     return result;
 }

@@ -327,7 +327,8 @@ QString readIniValue(const QString &section, const QString &key, const QString &
     return cutAtNul(tarel_tools::fromAnsi(tarel_tools::cutAnsi(document.rawValue(*line), kMaxValueBytes)));
 }
 
-int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath)
+int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
+                  FileAccess access)
 {
     if (filePath.isEmpty())
         return 0;
@@ -385,9 +386,9 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
         qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
         return 0;
     }
-    // The file holds a password: a new one is for its owner only. An existing file keeps
-    // its permissions.
-    if (load == Load::Missing)
+    // The file may hold a password: a new one is for its owner only, and so is an existing one
+    // that is given a secret; set on the new file before anything is written into it.
+    if (load == Load::Missing || access == FileAccess::OwnerOnly)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (file.write(out) != out.size() || !file.flush() || file.error() != QFileDevice::NoError) {
         qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();

@@ -15,12 +15,22 @@ namespace ini {
 // and one pair of matching quotes are removed; the value is cut at 59,999 bytes.
 QString readIniValue(const QString &section, const QString &key, const QString &filePath);
 
+// Who may read the file after a write. A new file is always its owner's only; Keep leaves an
+// existing file's permissions as they were, OwnerOnly makes it its owner's only (a value that
+// is a secret must not land in a file everyone can read).
+enum class FileAccess
+{
+    Keep,
+    OwnerOnly,
+};
+
 // Writes key=value into section, creating the file (its folder must exist), the section
 // or the key as needed. Returns nonzero on success and 0 when nothing was written: empty
 // path, key or value, a name or value that cannot be stored on one line, a file we cannot
 // read, or any I/O failure. Only the key's own line changes; the file is replaced
 // atomically, so a failed write leaves the old file whole.
-int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath);
+int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
+                  FileAccess access = FileAccess::Keep);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 QString cutAtNul(const QString &text);

@@ -218,6 +218,27 @@ QString loggableUrl(const QString &url)
     return loggableUrl(QUrl(url));
 }
 
+QString loggableText(const QString &text)
+{
+    static const QRegularExpression address(u"[A-Za-z][A-Za-z0-9+.-]*://[^\\s\"'<>`]*"_s);
+    // Sentence punctuation after an address belongs to the sentence, not to the address.
+    static const QRegularExpression trailing(u"[.,;:!?)\\]}]+$"_s);
+    QString out;
+    qsizetype done = 0;
+    QRegularExpressionMatchIterator matches = address.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        QString found = match.captured(0);
+        const QString tail = trailing.match(found).captured(0);
+        found.chop(tail.size());
+        out += QStringView(text).mid(done, match.capturedStart(0) - done);
+        out += loggableUrl(found) + tail;
+        done = match.capturedEnd(0);
+    }
+    out += QStringView(text).mid(done);
+    return out;
+}
+
 QString regReplace(const QString &text, const QString &pattern, const QString &replacement)
 {
     // Without UseUnicodePropertiesOption, \d and \s stay ASCII, as the filters expect.

@@ -38,6 +38,11 @@ QString queryValue(const QString &value);
 QString loggableUrl(const QUrl &url);
 QString loggableUrl(const QString &url);
 
+// A free text (an error message, a page's console message) with every web address in it
+// ("scheme://..." up to a blank or a quote) replaced by its loggableUrl, so that a message
+// that quotes the plan page's or the login's address cannot carry the password into a log.
+QString loggableText(const QString &text);
+
 // Every match of pattern, ignoring letter case, replaced by replacement, in which "$1" to
 // "$99", "$&", "$`", "$'" and "$$" have their usual script meaning. \d and \s match ASCII
 // digits and blanks only. An invalid pattern gives empty text.

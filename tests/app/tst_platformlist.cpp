@@ -75,26 +75,33 @@ void TestPlatformList::fillComboList_nullList_isIgnored()
 void TestPlatformList::fillRegPlatforms_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("chosen"); // the item chosen before the refill
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<int>("selected");
 
-    QTest::newRow("names lose their spaces") << u"P 1|101,P2|102"_s << QStringList{u"P1"_s, u"P2"_s} << 0;
-    QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("item without value") << u"A,B|2"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("item without name") << u"|9,B|2"_s << QStringList{QString(), u"B"_s} << 0;
-    QTest::newRow("only separators") << u",,"_s << QStringList{} << -1;
+    QTest::newRow("names lose their spaces") << u"P 1|101,P2|102"_s << u"old"_s << QStringList{u"P1"_s, u"P2"_s} << 0;
+    QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("item without value") << u"A,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
+    QTest::newRow("item without name") << u"|9,B|2"_s << u"old"_s << QStringList{QString(), u"B"_s} << 0;
+    QTest::newRow("only separators") << u",,"_s << u"old"_s << QStringList{} << -1;
     QTest::newRow("Chinese with inner blanks")
-        << u"幸运 平台|7, 第二 |8"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0;
+        << u"幸运 平台|7, 第二 |8"_s << u"old"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0;
+    // The list comes again with every online report: what the user chose stays chosen.
+    QTest::newRow("the chosen platform still listed")
+        << u"A|1,B|2,C|3"_s << u"B"_s << QStringList{u"A"_s, u"B"_s, u"C"_s} << 1;
+    QTest::newRow("the chosen platform gone") << u"A|1,C|3"_s << u"B"_s << QStringList{u"A"_s, u"C"_s} << 0;
 }
 
 void TestPlatformList::fillRegPlatforms()
 {
     QFETCH(QString, text);
+    QFETCH(QString, chosen);
     QFETCH(QStringList, expected);
     QFETCH(int, selected);
     QComboBox reg_pt;
-    reg_pt.addItem(u"old"_s);
+    reg_pt.addItems({u"A"_s, chosen});
+    reg_pt.setCurrentIndex(1);
     tarel_tools::RegPlatforms platforms;
     platforms.fillRegPlatforms(text, &reg_pt);
     QCOMPARE(itemsOf(reg_pt), expected);

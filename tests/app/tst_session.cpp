@@ -85,6 +85,9 @@ private Q_SLOTS:
     void login_savesTypedTextsAndSwitchesToTheSignedInLayout()
     {
         auto h = startedWindow();
+        // A settings file everyone may read, as a copied or installed one is.
+        QVERIFY(QFile::setPermissions(h->cfgPath(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
         h->window->show();
         login(*h, u" demo  "_s, u" demo123 "_s);
         const Controls &c = h->window->controls();
@@ -96,6 +99,12 @@ private Q_SLOTS:
         const QByteArray cfg = h->cfgBytes();
         QVERIFY(cfg.contains("[vip_user_info]\r\nlogin_user= demo  \r\nlogin_pass= demo123 \r\n"));
         QVERIFY(cfg.startsWith("[daili]\r\ncode=zq_softinfo\r\n"));
+#ifdef Q_OS_UNIX
+        // The password is its owner's only.
+        QCOMPARE(QFile::permissions(h->cfgPath()) & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                     QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+                 QFile::Permissions());
+#endif
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
         QVERIFY(!c.frame_login->isVisible());
         QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
@@ -400,22 +409,45 @@ private Q_SLOTS:
         QVERIFY(h->shownTexts().isEmpty());
     }
 
-    void clock_withoutACompleteAnswerStaysEmpty_unreadableDateUsesLocalTime()
+    void clock_withoutAReadableDateRunsFromLocalTime_data()
     {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("no complete answer") << u"drop"_s << QString();
+        QTest::newRow("a date that is none") << u"date"_s << u"Tue, 31 Feb 2026 04:15:37 GMT"_s;
+    }
+    void clock_withoutAReadableDateRunsFromLocalTime()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, date);
         auto h = startedWindow();
         h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
-        QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
+        QVERIFY(m_service.setFault(u"time"_s, mode, date));
         h->window->sessionClock().delay_timer_Timer();
-        QVERIFY(h->window->state().clock_text.isEmpty());
-        QVERIFY(h->window->state().next_report_text.isEmpty());
-
-        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 31 Feb 2026 04:15:37 GMT"_s));
-        h->window->sessionClock().synchroniseClock();
+        // Scheduled all the same, so that the service can still end a session signed in twice.
         const QDateTime clock = QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
         QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().next_report_text, u"yyyy-MM-dd HH:mm:ss"_s)),
                  600);
+    }
+
+    void report_keepsItsRhythmWhenTheTimeSourceGoesAway()
+    {
+        auto h = startedWindow();
+        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
+        SessionClock &clock = h->window->sessionClock();
+        clock.delay_timer_Timer();
+        QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
+        AppState &s = h->window->state();
+        s.next_report_text = s.clock_text;
+        // The tick that sends the report, and three more.
+        for (int tick = 0; tick < 4; ++tick)
+            clock.count_down_Timer();
+        QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
+        QCOMPARE(s.clock_text, u"2026-12-08 12:15:41"_s);
+        QCOMPARE(s.next_report_text, u"2026-12-08 12:25:38"_s);
     }
 
     void countDown_mirrorsThePageIntoOutplan()

@@ -6,6 +6,11 @@
 #include "windowharness.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <future>
@@ -86,23 +91,43 @@ private Q_SLOTS:
         QCOMPARE(h.window->regPlatforms().saved(), u"A a|1,B|2"_s);
     }
 
-    void codeFromTheSettingsFile_isSent()
+    void codeFromTheSettingsFile_isSent_data()
     {
-        LoopbackServer server;
-        server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(server.base(), {}, QByteArrayLiteral("[daili]\r\ncode=ab\r\n"));
-        h.window->startUp();
-        QVERIFY(server.received().at(0).target.contains("&code=ab&c="));
-        QVERIFY(h.window->state().online_url.contains(u"a=online&code=ab&u="_s));
+        QTest::addColumn<QByteArray>("shipped");  // cfg/cfg.ini beside the program
+        QTest::addColumn<QByteArray>("userCopy"); // null: the program folder is writable
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("the file beside the program") << "[daili]\r\ncode=ab\r\n"_ba << QByteArray() << u"ab"_s;
+        QTest::newRow("a code that would add a key stays inside its value")
+            << "[daili]\r\ncode=a&act=x#y\r\n"_ba << QByteArray() << u"a%26act%3Dx%23y"_s;
+        // An administrator's new code reaches every user at the next start; only the login is
+        // the user's own.
+        QTest::newRow("a read-only program folder: still the shipped file's code")
+            << "[daili]\r\ncode=ab\r\n"_ba
+            << "[daili]\r\ncode=old\r\n[vip_user_info]\r\nlogin_user=u\r\n"_ba << u"ab"_s;
     }
 
-    void codeThatWouldAddAKey_staysInsideItsValue()
+    void codeFromTheSettingsFile_isSent()
     {
+        QFETCH(QByteArray, shipped);
+        QFETCH(QByteArray, userCopy);
+        QFETCH(QString, sent);
+        QStandardPaths::setTestModeEnabled(true);
+        const QString userFile = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
+        const auto removeUserCopy = qScopeGuard([&userFile] { QFile::remove(userFile); });
+        if (!userCopy.isNull()) {
+            QVERIFY(QDir().mkpath(QFileInfo(userFile).path()));
+            QVERIFY(TestFiles::write(userFile, userCopy));
+        }
         LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(server.base(), {}, QByteArrayLiteral("[daili]\r\ncode=a&act=x#y\r\n"));
+        WindowHarness h(server.base(), {}, shipped);
+        if (!userCopy.isNull())
+            h.cfgWritable = [](const QString &) { return false; };
         h.window->startUp();
-        QVERIFY(server.received().at(0).target.contains("&code=a%26act%3Dx%23y&c="));
+        QCOMPARE(h.window->state().cfg_path, userCopy.isNull() ? h.cfgPath() : userFile);
+        const QByteArray target = server.received().at(0).target;
+        QVERIFY2(target.contains(QByteArray("&code=" + sent.toLatin1() + "&c=")), target.constData());
+        QVERIFY(h.window->state().online_url.contains(u"a=online&code="_s + sent + u"&u="_s));
     }
 
     void emptyFirstAnswer_secondIsUsed()

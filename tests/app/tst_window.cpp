@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <qpa/qwindowsysteminterface.h>
+
+#include <private/qguiapplication_p.h>
 
 using namespace Qt::StringLiterals;
 
@@ -296,14 +300,18 @@ private Q_SLOTS:
 
     void close_asksOnlyTheUser_inChinese_data()
     {
-        QTest::addColumn<bool>("byUser");
-        QTest::newRow("title bar, system menu or Alt+F4") << true;
-        QTest::newRow("by the program") << false;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("title bar, system menu or Alt+F4") << u"user"_s << true;
+        QTest::newRow("by the program") << u"program"_s << false;
+        QTest::newRow("the desktop session ending") << u"log-off"_s << false;
+        QTest::newRow("the user, after a log-off that was cancelled") << u"after log-off"_s << true;
     }
 
     void close_asksOnlyTheUser_inChinese()
     {
-        QFETCH(bool, byUser);
+        QFETCH(QString, how);
+        QFETCH(bool, asks);
         WindowHarness h(kNoService);
         h.window->startUp();
         h.window->show();
@@ -321,18 +329,53 @@ private Q_SLOTS:
             box->button(QMessageBox::Cancel)->click();
         });
         boxWatch.start();
-        if (byUser)
+        const auto closeAsTheWindowSystemDoes = [&h] {
             QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
                 h.window->windowHandle());
-        else
+        };
+        // The session manager asks the program to save its data, as a log-off does; the
+        // window system closes the window meanwhile, or the log-off is cancelled.
+        QMetaObject::Connection duringLogOff;
+        if (how == u"log-off"_s)
+            duringLogOff = connect(qApp, &QGuiApplication::commitDataRequest, this, closeAsTheWindowSystemDoes);
+        if (how == u"log-off"_s || how == u"after log-off"_s)
+            QGuiApplicationPrivate::instance()->commitData();
+        disconnect(duringLogOff);
+        if (how == u"program"_s)
             h.window->close();
+        else if (how != u"log-off"_s)
+            closeAsTheWindowSystemDoes();
         boxWatch.stop();
 
-        QCOMPARE(h.shownTexts(), byUser ? QStringList{u"确认退出?"_s} : QStringList{});
-        QCOMPARE(buttons, byUser ? (QStringList{u"确定"_s, u"取消"_s}) : QStringList{});
-        // Cancelled by the user: the program goes on. Closed by the program: it ends.
-        QCOMPARE(h.window->isVisible(), byUser);
-        QCOMPARE(h.exits, byUser ? QList<int>{} : QList<int>{0});
+        QCOMPARE(h.shownTexts(), asks ? QStringList{u"确认退出?"_s} : QStringList{});
+        QCOMPARE(buttons, asks ? (QStringList{u"确定"_s, u"取消"_s}) : QStringList{});
+        // Cancelled by the user: the program goes on. Closed otherwise: it ends.
+        QCOMPARE(h.window->isVisible(), asks);
+        QCOMPARE(h.exits, asks ? QList<int>{} : QList<int>{0});
+    }
+
+    void startUp_removesTheLeftoversOfInterruptedSettingsWrites()
+    {
+        WindowHarness h(kNoService);
+        const QString cfg = h.programDir() + u"/cfg/"_s;
+        const QStringList removed{u"cfg.ini.Ab12Cd"_s, u".cfg-probe-x9Y8z7"_s};
+        // Too new (another copy's write may be under way), or not of the program's naming.
+        const QStringList kept{u"cfg.ini.Zz99Yy"_s, u"cfg.ini.bak"_s, u"cfg.ini.ABCDEFG"_s, u"cfg.ini.a-b_cd"_s,
+                               u"old.ini.Ab12Cd"_s};
+        for (const QString &name : removed + kept) {
+            QFile file(cfg + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("login_pass=secret\r\n") > 0 && file.flush());
+            if (name != u"cfg.ini.Zz99Yy"_s)
+                QVERIFY(
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+        h.window->startUp();
+        for (const QString &name : removed)
+            QVERIFY2(!QFile::exists(cfg + name), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(cfg + name), qPrintable(name));
+        QVERIFY(QFile::exists(h.cfgPath()));
     }
 
     void startUp_setsCaptionTrayAndTimers()

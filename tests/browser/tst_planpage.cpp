@@ -282,6 +282,15 @@ private Q_SLOTS:
             QCOMPARE(loaded.at(0).at(0).toBool(), false);
             page.navigate(u"data:text/html,%1"_s.arg(secret));
             QVERIFY(loaded.wait(30000));
+            // A page that quotes its own address in a console message.
+            const QUrl quoting =
+                writePage(u"quoting.html"_s, u"<script>console.warn('at ' + location.href);</script>"_s);
+            page.navigate(quoting.toString() + u"?u=someone&p=%1"_s.arg(secret));
+            QVERIFY(loaded.wait(30000));
+            QTRY_VERIFY([&] {
+                const QMutexLocker lock(&capturedMutex);
+                return log.join(u'\n').contains(u"at "_s + quoting.toString());
+            }());
         }
         qInstallMessageHandler(previous);
         QLoggingCategory::setFilterRules(QString());

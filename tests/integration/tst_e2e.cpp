@@ -1,7 +1,7 @@
 // One whole user journey through the real window, the real browser engine and the real
 // stand-in service: start, register, log in, watch the numbers, copy them.
 #include "app/clickablelabel.h"
-#include "browser/planpage.h"
+#include "browser/webengineplanpage.h"
 #include "devservice.h"
 #include "windowharness.h"
 
@@ -66,7 +66,7 @@ private Q_SLOTS:
         DevService service;
         QVERIFY(service.start());
         WindowHarness h(service.baseUrl(), service.baseUrl(), QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
-                        WindowHarness::Page::Real);
+                        [](QWidget *parent) { return std::make_unique<tarel_tools::WebEnginePlanPage>(parent); });
         zq &window = *h.window;
         const Controls &c = window.controls();
 

@@ -1,4 +1,5 @@
 #include "settings/ini.h"
+#include "systemrows.h"
 #include "testfiles.h"
 #include "text/ansi.h"
 
@@ -13,8 +14,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ini::FileAccess)
 
 namespace {
 
@@ -42,6 +48,7 @@ private Q_SLOTS:
     void read_data();
     void read();
     void read_missingFileOrNames_givesEmpty();
+    void read_hiddenFile_givesEmptyButWriteReachesIt_data();
     void read_hiddenFile_givesEmptyButWriteReachesIt();
     void read_longValue_isCutAt59999Bytes_data();
     void read_longValue_isCutAt59999Bytes();
@@ -58,6 +65,7 @@ private Q_SLOTS:
     void write_refused_leavesFileUntouched_data();
     void write_refused_leavesFileUntouched();
     void write_newFile_hasCrlfAndOwnerOnlyMode();
+    void write_existingFile_keepsItsMode_data();
     void write_existingFile_keepsItsMode();
     void write_targetIsDirectory_failsAndLeavesItAlone();
     void write_missingFolder_fails();
@@ -166,11 +174,31 @@ void TestIni::read_missingFileOrNames_givesEmpty()
     QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path()), u"A100"_s);
 }
 
+void TestIni::read_hiddenFile_givesEmptyButWriteReachesIt_data()
+{
+    QTest::addColumn<QString>("hidden");
+    QTest::addColumn<quint32>("attributes"); // Windows file attributes to set
+
+#ifdef Q_OS_WIN
+    QTest::newRow("hidden attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_HIDDEN);
+    QTest::newRow("system attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_SYSTEM);
+#else
+    // On POSIX a dot-file is the hidden file.
+    QTest::newRow("dot-file") << u".cfg.ini"_s << quint32(0);
+#endif
+}
+
 void TestIni::read_hiddenFile_givesEmptyButWriteReachesIt()
 {
-    // On POSIX a dot-file is the hidden file.
-    const QString hidden = u".cfg.ini"_s;
+    QFETCH(QString, hidden);
+    QFETCH(quint32, attributes);
     put(sampleFile("\r\n"), hidden);
+#ifdef Q_OS_WIN
+    QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path(hidden)).utf16()),
+                               attributes));
+#else
+    Q_UNUSED(attributes)
+#endif
     QCOMPARE(ini::readIniValue(u"daili"_s, u"code"_s, path(hidden)), QString());
     QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B200"_s, path(hidden)) != 0);
     QVERIFY(contents(hidden).contains("code=B200\r\n"));
@@ -248,7 +276,7 @@ void TestIni::write_roundTrip_data()
     QTest::newRow("blanks inside") << u"s"_s << u"k"_s << u"a b  c"_s << u"a b  c"_s;
     QTest::newRow("equals and semicolon") << u"s"_s << u"k"_s << u";x=y"_s << u";x=y"_s;
     QTest::newRow("blanks around are not kept") << u"s"_s << u"k"_s << u"  v  "_s << u"v"_s;
-    QTest::newRow("outside GBK becomes ?") << u"s"_s << u"k"_s << u"a😀b"_s << u"a?b"_s;
+    QTest::newRow("outside GBK becomes ?") << u"s"_s << u"k"_s << u"a😀b"_s << bySystem(u"a?b"_s, u"a??b"_s);
     QTest::newRow("NUL ends the value") << u"s"_s << u"k"_s << u"ab\0cd"_s << u"ab"_s;
     QTest::newRow("empty section means Boot") << QString() << u"k"_s << u"v"_s << u"v"_s;
 }
@@ -397,16 +425,26 @@ void TestIni::write_newFile_hasCrlfAndOwnerOnlyMode()
 #endif
 }
 
+void TestIni::write_existingFile_keepsItsMode_data()
+{
+    QTest::addColumn<ini::FileAccess>("access");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("kept") << ini::FileAccess::Keep << 0644;
+    QTest::newRow("a secret: the owner's only") << ini::FileAccess::OwnerOnly << 0600;
+}
+
 void TestIni::write_existingFile_keepsItsMode()
 {
 #ifdef Q_OS_UNIX
+    QFETCH(ini::FileAccess, access);
+    QFETCH(int, mode);
     put(sampleFile("\r\n"));
     QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                               QFileDevice::ReadOther));
-    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path()) != 0);
+    QVERIFY(ini::writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path(), access) != 0);
     struct stat st;
     QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0644));
+    QCOMPARE(st.st_mode & 0777, mode_t(mode));
 #else
     QSKIP("POSIX modes only");
 #endif
@@ -451,8 +489,24 @@ void TestIni::write_diskFull_leavesOldFileWhole()
     QCOMPARE(contents(), file);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"cfg.ini"_s});
+#elif defined(Q_OS_WIN)
+    // Another program holds the file open without letting it be replaced, as an editor or a
+    // virus scanner may: the new file cannot take its place.
+    const QByteArray file = sampleFile("\r\n");
+    put(file);
+    const HANDLE held =
+        CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path()).utf16()), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    const int result = ini::writeIniValue(u"vip_user_info"_s, u"login_user"_s, QString(200, u'x'), path());
+    CloseHandle(held);
+
+    QCOMPARE(result, 0);
+    QCOMPARE(contents(), file);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"cfg.ini"_s});
 #else
-    QSKIP("POSIX resource limits only");
+    QSKIP("POSIX resource limits or Windows sharing only");
 #endif
 }
 

@@ -73,15 +73,12 @@ class WindowHarness final
     QTemporaryDir m_dir;
 
 public:
-    enum class Page
-    {
-        Fake, // FakePlanPage: globals set by the test
-        Real, // the real browser engine
-    };
+    // Makes the window's plan page; the default is a FakePlanPage whose globals the test sets.
+    using PageMaker = std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)>;
 
     explicit WindowHarness(const QString &serviceBase, const QString &timeSource = QString(),
                            const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
-                           Page pageKind = Page::Fake)
+                           PageMaker makePage = {})
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("cfg"));
         if (!cfgIni.isNull())
@@ -96,7 +93,9 @@ public:
         zq::Seams seams;
         auto log = traySends;
         seams.trayBackend = [log] { return std::make_unique<RecordingTrayBackend>(log); };
-        if (pageKind == Page::Fake) {
+        if (makePage) {
+            seams.planPage = std::move(makePage);
+        } else {
             seams.planPage = [this](QWidget *parent) -> std::unique_ptr<tarel_tools::PlanPage> {
                 auto page = std::make_unique<FakePlanPage>(parent);
                 this->page = page.get();
@@ -135,7 +134,7 @@ public:
     // Stands in for the check whether the settings file beside the program can be written.
     std::function<bool(const QString &cfgFile)> cfgWritable;
     std::shared_ptr<QList<TraySend>> traySends = std::make_shared<QList<TraySend>>();
-    FakePlanPage *page = nullptr; // null with the real page
+    FakePlanPage *page = nullptr; // null with a page of the test's own
     QList<int> exits;
     std::unique_ptr<zq> window;
 

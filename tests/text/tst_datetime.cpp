@@ -29,16 +29,40 @@ private Q_SLOTS:
     void addSecondsToClock();
     void secondsBetween_data();
     void secondsBetween();
+
+private:
+    // Local clocks jump from 02:00 to 03:00 on 29 March 2026, as in central Europe.
+    static bool localClocksJump()
+    {
+        return QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59)).addSecs(1).time() == QTime(3, 0);
+    }
+    // The rows named for daylight saving prove something only where local clocks jump.
+    void skipRowWithoutDaylightSaving() const;
+
+    bool m_localClocksJump = false;
 };
 
 void TestDateTime::initTestCase()
 {
+#ifdef Q_OS_WIN
+    // A process on Windows has no zone of its own: the C runtime's TZ knows no dates for
+    // daylight saving, so the system's zone is used as it is (under Wine the zone of the
+    // Linux side, named in this test's CTest environment).
+    qunsetenv("TZ");
+    m_localClocksJump = localClocksJump();
+#else
     // A zone with daylight saving, so that clock arithmetic done in local time would show.
     qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
-#ifdef Q_OS_UNIX
     tzset();
+    m_localClocksJump = localClocksJump();
+    QVERIFY(m_localClocksJump);
 #endif
-    QCOMPARE(QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59)).addSecs(1).time(), QTime(3, 0));
+}
+
+void TestDateTime::skipRowWithoutDaylightSaving() const
+{
+    if (!m_localClocksJump && QByteArray(QTest::currentDataTag()).contains("daylight saving"))
+        QSKIP("local clocks here do not jump on 29 March 2026");
 }
 
 void TestDateTime::formatDate_modes_data()
@@ -259,6 +283,7 @@ void TestDateTime::addSecondsToClock()
     QFETCH(QString, clock);
     QFETCH(qint64, seconds);
     QFETCH(QString, expected);
+    skipRowWithoutDaylightSaving();
     QCOMPARE(tarel_tools::addSecondsToClock(clock, seconds), expected);
 }
 
@@ -285,6 +310,7 @@ void TestDateTime::secondsBetween()
     QFETCH(QString, to);
     QFETCH(bool, readable);
     QFETCH(qint64, expected);
+    skipRowWithoutDaylightSaving();
     const std::optional<qint64> seconds = tarel_tools::secondsBetween(from, to);
     QCOMPARE(seconds.has_value(), readable);
     if (readable)

@@ -1,0 +1,157 @@
+#include "deferredplanpage.h"
+
+#include "browserlogging.h"
+#include "enginemodule.h"
+#include "zq_build_config.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLibrary>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace tarel_tools {
+
+namespace {
+
+// The module's page maker when the file at `path` is this build's engine module; null, with
+// the reason, otherwise. Only that exact file is tried: given a name without its suffix,
+// QLibrary would try other files first, and a file of the shorter name would stop it there.
+EngineModule::CreatePage loadModule(const QString &path, const std::function<void()> &beforeLoad, QString *why)
+{
+    if (path.isEmpty()) {
+        *why = u"this build has no browser engine"_s;
+        return nullptr;
+    }
+    if (!QFileInfo(path).isFile()) {
+        *why = u"no module at "_s + path;
+        return nullptr;
+    }
+    if (beforeLoad)
+        beforeLoad();
+    // Loaded for good: the engine cannot be unloaded from a running process.
+    QLibrary module(path);
+    module.setLoadHints(QLibrary::PreventUnloadHint);
+    if (!module.load()) {
+        *why = module.errorString();
+        return nullptr;
+    }
+    // A module of another build may lay out the program's classes differently; its first
+    // call could crash, so it is not called at all.
+    const auto buildId = reinterpret_cast<EngineModule::BuildId>(module.resolve(EngineModule::buildIdSymbol));
+    const QByteArray moduleBuild = buildId ? QByteArray(buildId()) : QByteArray();
+    if (moduleBuild != ZQ_BUILD_ID) {
+        *why = u"the module at %1 is of another build (%2, the program is %3)"_s.arg(
+            path, moduleBuild.isEmpty() ? u"none"_s : QString::fromLatin1(moduleBuild), QStringLiteral(ZQ_BUILD_ID));
+        return nullptr;
+    }
+    const auto create = reinterpret_cast<EngineModule::CreatePage>(module.resolve(EngineModule::createPageSymbol));
+    if (!create)
+        *why = module.errorString();
+    return create;
+}
+
+} // namespace
+
+DeferredPlanPage::DeferredPlanPage(QWidget *parentWidget, Engine engine)
+    : PlanPage(parentWidget), m_engineSource(std::move(engine))
+{
+    m_holder = new QWidget(parentWidget);
+    m_holder->setObjectName(u"zq_main_web"_s);
+    m_holder->hide();
+    auto *layout = new QVBoxLayout(m_holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+DeferredPlanPage::~DeferredPlanPage()
+{
+    // The engine's page goes first, while its holder still exists.
+    delete m_engine.data();
+    if (m_holder && !m_holder->parent())
+        delete m_holder.data();
+}
+
+QWidget *DeferredPlanPage::widget()
+{
+    return m_holder;
+}
+
+void DeferredPlanPage::loadEngine()
+{
+    if (m_tried || !m_holder)
+        return;
+    m_tried = true;
+    QString why;
+    const EngineModule::CreatePage create = loadModule(m_engineSource.moduleFile, m_engineSource.beforeLoad, &why);
+    if (create) {
+        m_engine = create(m_holder);
+        if (!m_engine)
+            why = u"the module made no page"_s;
+    }
+    if (!m_engine) {
+        showNoEngineNotice(why);
+        return;
+    }
+    QWidget *view = m_engine->widget();
+    view->setObjectName(u"zq_main_web_engine"_s);
+    m_holder->layout()->addWidget(view);
+    view->show();
+    m_engine->setSilent(m_silent);
+    connect(m_engine, &PlanPage::loadFinished, this, &PlanPage::loadFinished);
+}
+
+void DeferredPlanPage::showNoEngineNotice(const QString &why)
+{
+    qCWarning(lcBrowser).noquote() << "browser engine not loaded, the plan page cannot be shown:" << why;
+    auto *notice = new QLabel(noEngineNotice(), m_holder);
+    notice->setObjectName(u"zq_main_web_notice"_s);
+    notice->setAlignment(Qt::AlignCenter);
+    notice->setWordWrap(true);
+    m_holder->layout()->addWidget(notice);
+    notice->show();
+}
+
+void DeferredPlanPage::navigate(const QString &url)
+{
+    loadEngine();
+    if (m_engine)
+        m_engine->navigate(url);
+}
+
+void DeferredPlanPage::readGlobals(const QStringList &names, QObject *context, GlobalsCallback done)
+{
+    if (m_engine) {
+        m_engine->readGlobals(names, context, std::move(done));
+        return;
+    }
+    if (!done)
+        return;
+    // No page: empty texts, from the event loop as always.
+    const QPointer<QObject> contextGuard(context);
+    const bool hasContext = context != nullptr;
+    const qsizetype count = names.size();
+    QTimer::singleShot(0, this, [contextGuard, hasContext, count, done = std::move(done)] {
+        if (hasContext && !contextGuard)
+            return;
+        done(QStringList(count));
+    });
+}
+
+void DeferredPlanPage::runScript(const QString &script)
+{
+    if (m_engine)
+        m_engine->runScript(script);
+}
+
+void DeferredPlanPage::setSilent(bool silent)
+{
+    m_silent = silent;
+    if (m_engine)
+        m_engine->setSilent(silent);
+}
+
+} // namespace tarel_tools

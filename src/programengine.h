@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <memory>
+
+class QWidget;
+
+namespace tarel_tools {
+class PlanPage;
+}
+
+// The plan page's browser engine as this build of the program has it: a module loaded when
+// the page first opens (Linux), linked in (MSVC), or none (MinGW, where the plan area shows
+// the notice of a missing engine).
+namespace ProgramEngine {
+
+// First thing in main(), before the application object exists: how the engine will draw.
+void beforeApplication();
+
+// The plan page for the window.
+std::unique_ptr<tarel_tools::PlanPage> makePlanPage(QWidget *parentWidget);
+
+} // namespace ProgramEngine
