@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include <chrono>
+
 namespace {
 
 const char16_t kIconFile[] = u":/zq.ico";
@@ -25,13 +27,22 @@ QList<QImage> decodeIconImages()
     return images;
 }
 
+// On Windows the pictures are decoded where the icon is asked for: the MinGW build, under
+// Wine, crashes when a thread of the C++ library loads Qt's image plugin, and hangs at exit
+// when a QThread did.
+#ifdef Q_OS_WIN
+constexpr auto kDecodeLaunch = std::launch::deferred;
+#else
+constexpr auto kDecodeLaunch = std::launch::async;
+#endif
 } // namespace
 
-ProgramIcon::ProgramIcon() : m_images(std::async(std::launch::async, decodeIconImages)) {}
+ProgramIcon::ProgramIcon() : m_images(std::async(kDecodeLaunch, decodeIconImages)) {}
 
 ProgramIcon::~ProgramIcon()
 {
-    if (m_images.valid())
+    // A deferred decoding that nobody asked for is not started now.
+    if (m_images.valid() && m_images.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
         m_images.wait();
 }
 

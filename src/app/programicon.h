@@ -8,7 +8,8 @@
 // from the file decodes all nine of its pictures on the spot, and the first picture read
 // in a process first looks through the image plugins. Here only the 32-bit pictures are
 // taken (16, 32, 48 and 256 pixels; the palette ones repeat the same sizes for old
-// displays), and they are decoded on another thread while the window builds its controls.
+// displays), and they are decoded on another thread while the window builds its controls
+// (on Windows when the icon is asked for).
 class ProgramIcon final
 {
 public:
