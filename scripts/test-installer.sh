@@ -109,7 +109,10 @@ program_gone() {
 window_shown() {
     local window
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$name" 2>/dev/null | head -n 1)
-    [ -n "$window" ] || return 1
+    if [ -z "$window" ]; then
+        grep -a "Unhandled\|err:module" "$tmp/wine.log" | sed 's/^/  /'
+        return 1
+    fi
     echo "  window: $(xdotool getwindowname "$window")"
     # For a person to look at; not a check.
     import -window root "$build/package/installer-test-window.png" 2>/dev/null || true
