@@ -3,7 +3,7 @@
 # (default build-windows/, after scripts/build-installer.sh). In a Wine prefix of its own, with
 # a home folder of its own and its own X server: a silent install (/S), the files, shortcuts
 # and Apps & Features entry it makes, the program started from its Start-menu shortcut showing
-# its window, a reinstall that keeps a saved login, a silent uninstall that removes the program
+# its window, the machine address it reads on its window's thread against wmic's, a reinstall that keeps a saved login, a silent uninstall that removes the program
 # and keeps cfg\cfg.ini, and one with /REMOVECFG that removes that as well.
 # Also: the portable .zip holds the same folder.
 # Prints one PASS or FAIL line per check and a closing count; exits non-zero on any failure.
@@ -110,7 +110,7 @@ window_shown() {
     local window
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "$name" 2>/dev/null | head -n 1)
     if [ -z "$window" ]; then
-        grep -a "Unhandled\|err:module" "$tmp/wine.log" | sed 's/^/  /'
+        grep -a "Unhandled\|err:module" "$tmp/program.log" | sed 's/^/  /'
         return 1
     fi
     echo "  window: $(xdotool getwindowname "$window")"
@@ -131,9 +131,38 @@ check "Start-menu shortcut \"$name\"" test -f "$start_menu/$name.lnk"
 check "desktop shortcut \"$name\"" test -f "$desktop/$name.lnk"
 check "Apps & Features entry with name, version and uninstaller" registered
 
+# The address the program reads on the window's thread, which Qt's windows platform has put
+# in COM's single-threaded apartment, against Windows' own client of the same query (wmic:
+# no filter, so the IP-enabled column is read too; the columns stand under their headings).
+wmic_address() {
+    "$wine" wmic.exe nicconfig get IPAddress,IPEnabled,MACAddress 2>/dev/null | iconv -f UTF-16 -t UTF-8 |
+        tr -d '\r' | awk '
+            function field(from, to) { value = substr($0, from, to - from); gsub(/^ +| +$/, "", value); return value }
+            !heading && NF { ip = index($0, "IPAddress "); on = index($0, "IPEnabled "); mac = index($0, "MACAddress")
+                             heading = ip == 1 && on > ip && mac > on; next }
+            heading && field(on, mac) ~ /^(TRUE|-1)$/ && field(ip, on) ~ /"/ && field(mac, length($0) + 1) != "" {
+                print field(mac, length($0) + 1); exit }'
+}
+program_address() { sed -n 's/.*zq\.desktop: machine address: "\([^"]*\)".*/\1/p' "$tmp/program.log" | head -n 1; }
+same_address() {
+    local expected actual
+    expected=$(wmic_address)
+    actual=$(program_address)
+    echo "  program: \"$actual\", wmic: \"$expected\""
+    [ -n "$expected" ] && [ "$actual" = "$expected" ]
+}
+
 # Started as a user would: through the Start-menu shortcut.
-"$wine" start /unix "$start_menu/$name.lnk" >>"$tmp/wine.log" 2>&1
+"$wine" start /unix "$start_menu/$name.lnk" >"$tmp/program.log" 2>&1
 check "the program starts from its shortcut and shows its window" window_shown
+wineserver -k
+wineserver -w
+# Started by itself, so that its log reaches this script (Wine hands QT_ variables to
+# Windows programs under the name WINEQT_); it reads the address before it shows its window.
+(WINEQT_LOGGING_RULES="zq.desktop.debug=true" WINEQT_FORCE_STDERR_LOGGING=1 \
+    "$wine" "$program_dir/zq.exe" >"$tmp/program.log" 2>&1 &)
+window_shown >/dev/null
+check "the program's machine address is the first IP-enabled adapter's that wmic lists" same_address
 wineserver -k
 wineserver -w
 
