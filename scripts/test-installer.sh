@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Tests the Windows installer under Wine: scripts/test-installer.sh [build folder]
-# (default build-windows/, after scripts/build-installer.sh). In a Wine prefix of its own, with
-# a home folder of its own and its own X server: a silent install (/S), the files, shortcuts
-# and Apps & Features entry it makes, the program started from its Start-menu shortcut showing
-# its window, the machine address it reads on its window's thread against wmic's, a reinstall that keeps a saved login, a silent uninstall that removes the program
-# and keeps cfg\cfg.ini, and one with /REMOVECFG that removes that as well.
-# Also: the portable .zip holds the same folder.
+# (default build-windows/; builds the installer first when it is missing or older than the
+# program). In a Wine prefix, home folder and X server of its own: the portable .zip holds the
+# staged folder; a silent install (/S) with its files, shortcuts and Apps & Features entry; the
+# program started from its Start-menu shortcut shows its window; the machine address it reads
+# on its window's thread is wmic's; a reinstall keeps a saved login; a silent uninstall
+# removes the program and keeps cfg\cfg.ini, and one with /REMOVECFG removes that as well.
 # Prints one PASS or FAIL line per check and a closing count; exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
