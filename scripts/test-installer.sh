@@ -4,7 +4,8 @@
 # program). In a Wine prefix, home folder and X server of its own: the portable .zip holds the
 # staged folder; a silent install (/S) with its files, shortcuts and Apps & Features entry; the
 # program started from its Start-menu shortcut shows its window; the machine address it reads
-# on its window's thread is wmic's; a reinstall keeps a saved login; a silent uninstall
+# on its window's thread is wmic's; while it runs, an install and an uninstall fail and change
+# nothing; a reinstall keeps a saved login; a silent uninstall
 # removes the program and keeps cfg\cfg.ini, and one with /REMOVECFG removes that as well.
 # Prints one PASS or FAIL line per check and a closing count; exits non-zero on any failure.
 set -uo pipefail
@@ -73,6 +74,7 @@ wineserver -w
 mapfile -t folders < <("$wine" cmd.exe /c 'echo %LOCALAPPDATA%\Programs\zq& echo %APPDATA%\Microsoft\Windows\Start Menu\Programs& echo %USERPROFILE%\Desktop' 2>/dev/null |
     tr -d '\r' | while IFS= read -r folder; do "$wine" winepath.exe -u "$folder" 2>/dev/null | tr -d '\r'; done)
 program_dir=${folders[0]:-}
+windows_dir() { "$wine" winepath.exe -w "$program_dir" 2>/dev/null | tr -d '\r'; }
 start_menu=${folders[1]:-}
 desktop=${folders[2]:-}
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\zq'
@@ -163,6 +165,16 @@ wineserver -w
     "$wine" "$program_dir/zq.exe" >"$tmp/program.log" 2>&1 &)
 window_shown >/dev/null
 check "the program's machine address is the first IP-enabled adapter's that wmic lists" same_address
+# While it runs, neither the installer nor the uninstaller (run in place, so that it reports
+# its own status) changes the folder.
+catalogue=$program_dir/translations/qtbase_zh_CN.qm
+echo "an older catalogue" >"$catalogue"
+fails() { ! "$@"; }
+check "install while the program runs fails" fails "$wine" "$setup" /S
+check "... and writes no file" grep -q "an older catalogue" "$catalogue"
+check "uninstall while the program runs fails" fails "$wine" "$program_dir/uninstall.exe" /S "_?=$(windows_dir)"
+check "... and removes no file" test -f "$program_dir/Qt6Core.dll"
+check "... and the program still runs" window_shown
 wineserver -k
 wineserver -w
 

@@ -56,8 +56,30 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${ZQ_VERSION}"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${ZQ_PRODUCT_NAME} 安装程序"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileVersion" "${ZQ_VERSION}"
 
+; Windows keeps a running program's file locked, and an install that went on regardless would
+; leave the old program beside new libraries: the program is closed first, or nothing changes.
+; The silent installer and uninstaller give up at once.
+!macro ZQ_PROGRAM_CLOSED prefix cancelled
+Function ${prefix}programClosed
+    IfFileExists "$INSTDIR\zq.exe" 0 closed
+    retry:
+        ClearErrors
+        FileOpen $0 "$INSTDIR\zq.exe" a
+        IfErrors 0 opened
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${ZQ_PRODUCT_NAME} 正在运行。请先退出程序，然后点击“重试”。" \
+            /SD IDCANCEL IDRETRY retry
+        Abort "${cancelled}"
+    opened:
+        FileClose $0
+    closed:
+FunctionEnd
+!macroend
+!insertmacro ZQ_PROGRAM_CLOSED "" "程序正在运行，安装已取消。"
+!insertmacro ZQ_PROGRAM_CLOSED "un." "程序正在运行，卸载已取消。"
+
 Section "程序" SectionProgram
     SectionIn RO
+    Call programClosed
     SetOutPath "$INSTDIR"
     File /r /x cfg "${ZQ_STAGE}/*"
     ; The settings file holds the user's saved login and agent code: a reinstall or an
@@ -90,6 +112,7 @@ SectionEnd
 ; Only the files this installer put there: a folder chosen by the user may hold others.
 Section "un.程序文件" SectionUnProgram
     SectionIn RO
+    Call un.programClosed
     Delete "$SMPROGRAMS\${ZQ_PRODUCT_NAME}.lnk"
     Delete "$DESKTOP\${ZQ_PRODUCT_NAME}.lnk"
     !include "${ZQ_FILES}"
