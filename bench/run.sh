@@ -66,6 +66,8 @@ while [ $# -gt 0 ]; do
 done
 
 work="$(mktemp -d /tmp/zq-bench.XXXXXX)"
+# The programs' own runtime folder: a zq the user has open does not meet the ones started here.
+mkdir -m 700 "$work/runtime"
 service_pid=""
 xvfb_pid=""
 client_pid=""
@@ -172,7 +174,7 @@ launch() {
     local log=$1
     shift
     (
-        export DISPLAY="$display" QT_LOGGING_RULES="zq.app.debug=true"
+        export DISPLAY="$display" QT_LOGGING_RULES="zq.app.debug=true" XDG_RUNTIME_DIR="$work/runtime"
         [ -n "$sandbox_off" ] && export QTWEBENGINE_DISABLE_SANDBOX=1
         unset QT_QPA_PLATFORM QTWEBENGINE_CHROMIUM_FLAGS
         exec >"$log" 2>&1

@@ -79,6 +79,9 @@ status=0
 QTWEBENGINE_DISABLE_SANDBOX=1 SHOT="$shot" xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -u
     cd /
+    # A runtime folder of its own: a zq the user has open would take the place of this start.
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    export XDG_RUNTIME_DIR
     zq >/tmp/zq-package-run.log 2>&1 &
     pid=$!
     window=""
@@ -103,6 +106,7 @@ QTWEBENGINE_DISABLE_SANDBOX=1 SHOT="$shot" xvfb-run -a -s "-screen 0 1280x1024x2
     kill -TERM "$pid"
     wait "$pid"
     code=$?
+    rm -rf "$XDG_RUNTIME_DIR"
     echo "exit code after SIGTERM: $code"
     exit "$code"
 ' || status=$?

@@ -18,6 +18,9 @@ if [ "${SCREENSHOT_INSIDE:-}" != "1" ]; then
 fi
 
 export QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
+# A runtime folder of its own: a zq the user has open would take the place of this start.
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
 "$build/bin/zq" >/tmp/zq-screenshot.log 2>&1 &
 client=$!
 window=""
@@ -43,4 +46,5 @@ sleep 6                        # the plan page reloads for the account; outplan 
 import -window "$window" "$out"
 kill -TERM "$client"
 wait "$client" || true
+rm -rf "$XDG_RUNTIME_DIR"
 echo "wrote $out"

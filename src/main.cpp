@@ -1,7 +1,9 @@
 #include "app/appconfig.h"
 #include "app/qttranslations.h"
+#include "app/windowfront.h"
 #include "app/zq.h"
 #include "browser/planpage.h"
+#include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"
 #include "programengine.h"
 
@@ -22,6 +24,12 @@ int main(int argc, char *argv[])
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One copy per user: a second start brings the running window forward and ends here,
+    // before it asks the service anything or shows a window.
+    SingleInstance single(QStringLiteral("zq"));
+    if (!single.claim())
+        return 0;
+
     // Made before the window and so gone only after it: a stop signal during the window's
     // teardown (the tray icon, the engine shutting down) is still the watcher's.
     StopSignalWatcher signals_({SIGTERM, SIGINT});
@@ -30,6 +38,7 @@ int main(int argc, char *argv[])
     seams.planPage = ProgramEngine::makePlanPage;
     zq window(AppConfig::fromBuild(), std::move(seams));
 
+    QObject::connect(&single, &SingleInstance::activationRequested, &window, [&window] { bringToFront(&window); });
     QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class tarelMsgTips;
+class TrayNotifier;
 
 namespace tarel_tools {
 class PlanPage;
@@ -34,7 +34,7 @@ struct AppState
     QString cur_password;
 
     tarel_tools::PlanPage *web_ctl = nullptr;
-    tarelMsgTips *curTarelMsgTips = nullptr;
+    TrayNotifier *curTarelMsgTips = nullptr;
 
     // The network clock of the account session.
     QString clock_text;

@@ -55,6 +55,9 @@ struct ControlDescription
     const char16_t *toolTip;
     int tab; // position in the tab order, -1 for none
     bool hidden;
+    // For a label: the control it names (e.g. u"login_user" for 账号：). The field takes the
+    // label's text, without the colon, as the name a screen reader says for it.
+    const char16_t *labelFor = nullptr;
 };
 
 const std::vector<ControlDescription> &zqControlTable();

@@ -190,6 +190,20 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
         byName.insert(name, widget);
     }
 
+    // A field's label names it for assistive technology: the buddy is Qt's own link of the two,
+    // the name is the label's text without its colon (a button names itself by its caption).
+    for (const ControlDescription &row : table) {
+        auto *label = qobject_cast<QLabel *>(byName.value(controlName(row)));
+        QWidget *field = row.labelFor ? byName.value(QString::fromUtf16(row.labelFor)) : nullptr;
+        if (!label || !field)
+            continue;
+        label->setBuddy(field);
+        QString name = label->text().trimmed();
+        while (name.endsWith(u'：') || name.endsWith(u':'))
+            name.chop(1);
+        field->setAccessibleName(name);
+    }
+
     // Panels lie above the browser where they overlap it.
     for (const char16_t *panel : {u"regLinkPanel", u"frame_login", u"frame_reg"}) {
         if (QWidget *w = byName.value(QString::fromUtf16(panel)))
@@ -233,8 +247,8 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
             c.reglinks[size_t(row.index)] = label;
     }
 
-    // The timers: delay_timer is enabled but has no interval until start-up gives it one;
-    // count_down ticks every second from the moment the window exists.
+    // The timers: delay_timer waits, single-shot and without an interval, until start-up
+    // starts it; count_down ticks every second from the moment the window exists.
     c.delay_timer = new QTimer(window);
     c.delay_timer->setObjectName(QStringLiteral("delay_timer"));
     c.delay_timer->setInterval(0);

@@ -1,14 +1,14 @@
 #include "traynotices.h"
 
 #include "appstate.h"
-#include "tray/tarelmsgtips.h"
 #include "tray/traybackend.h"
+#include "tray/traynotifier.h"
+#include "windowfront.h"
 
-#include <QLabel>
 #include <QWidget>
 
-TrayNotices::TrayNotices(AppState &state, QWidget *window, QLabel *tarelMsgTipsPic, BackendFactory makeBackend)
-    : m_state(state), m_window(window), m_pic(tarelMsgTipsPic), m_makeBackend(std::move(makeBackend))
+TrayNotices::TrayNotices(AppState &state, QWidget *window, BackendFactory makeBackend)
+    : m_state(state), m_window(window), m_makeBackend(std::move(makeBackend))
 {
 }
 
@@ -22,17 +22,18 @@ void TrayNotices::tray_switch(bool on)
     if (on) {
         // One notifier at most: a second switch-on replaces the first icon instead of adding another.
         tray_switch(false);
-        m_notifier = std::make_unique<tarelMsgTips>(m_makeBackend ? m_makeBackend() : nullptr);
+        m_notifier = std::make_unique<TrayNotifier>(m_makeBackend ? m_makeBackend() : nullptr);
         m_state.curTarelMsgTips = m_notifier.get();
-        m_notifier->AddTrayIcon(m_pic);
-        if (m_window) {
-            m_notifier->SetTrayIcon(m_window->windowIcon());
-            m_notifier->SetTrayTip(m_window->windowTitle());
-        }
+        // A click on the icon is the usual way back to a minimised or covered window.
+        QObject::connect(m_notifier.get(), &TrayNotifier::iconActivated, m_notifier.get(),
+                         [window = m_window] { bringToFront(window); });
+        // The caption as the layout has it, still without the version.
+        if (m_window)
+            m_notifier->show(m_window->windowIcon(), m_window->windowTitle());
         return;
     }
     if (m_notifier)
-        m_notifier->DelTrayIcon();
+        m_notifier->remove();
     m_state.curTarelMsgTips = nullptr;
     m_notifier.reset();
 }
@@ -41,5 +42,5 @@ void TrayNotices::msgTips(const QString &text)
 {
     // Without a tray icon (during start-up, after unload) a notice is simply not shown.
     if (m_state.curTarelMsgTips)
-        m_state.curTarelMsgTips->SetTrayMsgbox(text, 1, QStringLiteral("栖木提示"), 2000);
+        m_state.curTarelMsgTips->showBalloon(text, QSystemTrayIcon::Information, QStringLiteral("栖木提示"), 2000);
 }

@@ -5,20 +5,19 @@
 #include <functional>
 #include <memory>
 
-class QLabel;
 class QWidget;
 class TrayBackend;
-class tarelMsgTips;
+class TrayNotifier;
 struct AppState;
 
-// The tray icon that the window installs and removes, and the balloon notices every
-// other piece shows through it.
+// The tray icon that the window installs and removes, the balloon notices every other piece
+// shows through it, and the click on the icon that brings the window back.
 class TrayNotices final
 {
 public:
     using BackendFactory = std::function<std::unique_ptr<TrayBackend>()>;
 
-    TrayNotices(AppState &state, QWidget *window, QLabel *tarelMsgTipsPic, BackendFactory makeBackend);
+    TrayNotices(AppState &state, QWidget *window, BackendFactory makeBackend);
     ~TrayNotices();
     Q_DISABLE_COPY_MOVE(TrayNotices)
 
@@ -28,7 +27,6 @@ public:
 private:
     AppState &m_state;
     QPointer<QWidget> m_window;
-    QPointer<QLabel> m_pic;
     BackendFactory m_makeBackend;
-    std::unique_ptr<tarelMsgTips> m_notifier;
+    std::unique_ptr<TrayNotifier> m_notifier;
 };

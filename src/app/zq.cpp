@@ -2,6 +2,7 @@
 
 #include "applogging.h"
 #include "apptexts.h"
+#include "boxkeys.h"
 #include "browser/deferredplanpage.h"
 #include "cfglocation.h"
 #include "clickablelabel.h"
@@ -61,7 +62,7 @@ zq::zq(AppConfig config, Seams seams)
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
     m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
-    m_tray = std::make_unique<TrayNotices>(m_state, this, m_controls.tarelMsgTipsPic, m_seams.trayBackend);
+    m_tray = std::make_unique<TrayNotices>(m_state, this, m_seams.trayBackend);
     m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
@@ -111,6 +112,7 @@ void zq::connectControls()
     }
     for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
         connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+    installBoxKeys(m_controls);
 }
 
 void zq::startUp()
@@ -147,7 +149,7 @@ void zq::init_var()
 void zq::init_window()
 {
     tarel_tools::loadSavedLogin(m_controls.login_user, m_controls.login_pass, m_state.cfg_path);
-    // The layout leaves the start timer enabled without an interval; giving it one starts it.
+    // The start timer fires once, two seconds from now.
     m_controls.delay_timer->setInterval(2000);
     m_controls.delay_timer->start();
     setWindowTitle(m_state.app_title + QStringLiteral("(") + m_state.app_version + QStringLiteral(") "));

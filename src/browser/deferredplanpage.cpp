@@ -60,7 +60,6 @@ DeferredPlanPage::DeferredPlanPage(QWidget *parentWidget, Engine engine)
     : PlanPage(parentWidget), m_engineSource(std::move(engine))
 {
     m_holder = new QWidget(parentWidget);
-    m_holder->setObjectName(u"zq_main_web"_s);
     m_holder->hide();
     auto *layout = new QVBoxLayout(m_holder);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -12,7 +12,7 @@ class QLabel;
 namespace tarel_tools {
 
 // The plan page whose browser engine, with its large libraries, lives in a module beside the
-// program that is loaded only when the page is first opened, two seconds after start-up,
+// program that is loaded only when the page is first opened (the start timer opens it),
 // instead of with the program. Until then the page is an empty holder widget, reads give
 // empty texts and scripts are dropped, as for a page not yet loaded; afterwards every call
 // goes to the engine's page.

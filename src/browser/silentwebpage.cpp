@@ -2,7 +2,7 @@
 
 #include "browserlogging.h"
 #include "desktop/links.h"
-#include "text/jsontext.h"
+#include "text/webaddress.h"
 
 #include <QWebEngineCertificateError>
 #include <QWebEngineNewWindowRequest>

@@ -3,7 +3,7 @@
 #include "browserlogging.h"
 #include "enginemodule.h"
 #include "silentwebpage.h"
-#include "text/jsontext.h"
+#include "text/webaddress.h"
 #include "zq_build_config.h"
 
 #include <QRegularExpression>
@@ -49,15 +49,6 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
     return texts;
 }
 
-bool isNavigableScheme(const QString &scheme)
-{
-    // The address comes from the network, and the plan page is a web page: a local file, a
-    // page carried in the address itself (data:) or a script (javascript:) is none of that.
-    // javascript: would also run in the current document without a load and never end the
-    // loading state.
-    return scheme == u"http"_s || scheme == u"https"_s;
-}
-
 } // namespace
 
 namespace tarel_tools {
@@ -65,7 +56,6 @@ namespace tarel_tools {
 WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
 {
     m_holder = new QWidget(parentWidget);
-    m_holder->setObjectName(u"zq_main_web"_s);
     m_holder->hide();
     auto *layout = new QVBoxLayout(m_holder);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -111,7 +101,10 @@ void WebEnginePlanPage::navigate(const QString &url)
     if (!m_page)
         return;
     QUrl target(url);
-    if (!target.isValid() || !isNavigableScheme(target.scheme()) || target.host().isEmpty()) {
+    // The address comes from the network, and the plan page is a web page. A javascript:
+    // address would also run in the current document without a load and never end the
+    // loading state.
+    if (!isWebUrl(target)) {
         qCWarning(lcBrowser).noquote() << "not a web page address, showing a blank page instead:" << loggableUrl(url);
         target = QUrl(u"about:blank"_s);
     }

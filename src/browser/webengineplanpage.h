@@ -12,7 +12,7 @@ namespace tarel_tools {
 
 class SilentWebPage;
 
-// The plan page in a QWebEngineView. `widget()` is a plain holder named "zq_main_web",
+// The plan page in a QWebEngineView. `widget()` is a plain holder (the window names it),
 // made at once because it is cheap; the engine view inside it is made on the first
 // navigate(), so the window can appear before the browser engine has started. Until
 // then reads give empty texts and scripts are dropped, as for a page not yet loaded.

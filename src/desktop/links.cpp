@@ -1,20 +1,17 @@
 #include "links.h"
 
 #include "desktoplogging.h"
-#include "text/jsontext.h"
+#include "text/webaddress.h"
 
 #include <QDesktopServices>
 #include <QUrl>
-
-using namespace Qt::StringLiterals;
 
 namespace tarel_tools {
 
 bool openUrl(const QString &url)
 {
     const QUrl target(url.trimmed(), QUrl::StrictMode);
-    const QString scheme = target.scheme();
-    if (!target.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || target.host().isEmpty()) {
+    if (!isWebUrl(target)) {
         qCWarning(lcDesktop).noquote() << "not opening" << loggableUrl(url.trimmed());
         return false;
     }

@@ -2,7 +2,7 @@
 
 #include "netlogging.h"
 #include "text/ansi.h"
-#include "text/jsontext.h"
+#include "text/webaddress.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -31,12 +31,6 @@ using namespace Qt::StringLiterals;
 namespace tarel_tools {
 
 namespace {
-
-bool isWebUrl(const QUrl &url)
-{
-    const QString scheme = url.scheme();
-    return url.isValid() && (scheme == u"http"_s || scheme == u"https"_s) && !url.host().isEmpty();
-}
 
 // Qt reports an HTTP status of 400 and above as an error too; those answers still
 // arrived whole and their body is the answer. Everything else (refused, reset, timed

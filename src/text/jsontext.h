@@ -3,8 +3,6 @@
 #include <QString>
 #include <QVariant>
 
-class QUrl;
-
 // Reading the service's JSON answers and shaping text for its requests.
 namespace tarel_tools {
 
@@ -31,17 +29,6 @@ QString urlEncode(const QString &text);
 // is), everything else percent-encoded, so that "&", "#" or "=" cannot cut the query short
 // or add a key.
 QString queryValue(const QString &value);
-
-// An address as a log line may show it: a web address without its user, query and
-// fragment (the plan page and login addresses carry the password in their query), anything
-// else only by its scheme, and an address that does not parse not at all.
-QString loggableUrl(const QUrl &url);
-QString loggableUrl(const QString &url);
-
-// A free text (an error message, a page's console message) with every web address in it
-// ("scheme://..." up to a blank or a quote) replaced by its loggableUrl, so that a message
-// that quotes the plan page's or the login's address cannot carry the password into a log.
-QString loggableText(const QString &text);
 
 // Every match of pattern, ignoring letter case, replaced by replacement, in which "$1" to
 // "$99", "$&", "$`", "$'" and "$$" have their usual script meaning. \d and \s match ASCII

@@ -1,38 +1,30 @@
 #pragma once
 
-#include "trayrecord.h"
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QSystemTrayIcon>
 
-#include <QtGlobal>
-
-#include <functional>
-#include <utility>
-
-// Where a tray record goes when it is sent: the one place that differs between the real
-// notification area and a test. A backend also hands the notifications about the icon back,
-// as the shell's message numbers (WM_LBUTTONUP, NIN_BALLOONUSERCLICK, ...).
-class TrayBackend
+// The notification area as the tray notifier uses it: QSystemTrayIcon's own operations, so
+// that a test can stand in for it (QtTrayBackend is the real one).
+class TrayBackend : public QObject
 {
-public:
-    using NotificationHandler = std::function<void(int message)>;
-
-    virtual ~TrayBackend() = default;
+    Q_OBJECT
     Q_DISABLE_COPY_MOVE(TrayBackend)
 
-    // Applies one send: message is NIM_ADD, NIM_MODIFY or NIM_DELETE; record.uFlags says
-    // which fields count. Like the shell, a backend never reports whether it worked.
-    virtual void send(int message, const TrayRecord &record) = 0;
+public:
+    ~TrayBackend() override = default;
 
-    void setNotificationHandler(NotificationHandler handler) { m_handler = std::move(handler); }
+    virtual void setIcon(const QIcon &icon) = 0;
+    virtual void setToolTip(const QString &toolTip) = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual void showMessage(const QString &title, const QString &text, QSystemTrayIcon::MessageIcon icon,
+                             int timeoutMs) = 0;
+
+Q_SIGNALS:
+    void activated(QSystemTrayIcon::ActivationReason reason);
+    void messageClicked();
 
 protected:
     TrayBackend() = default;
-
-    void notify(int message) const
-    {
-        if (m_handler)
-            m_handler(message);
-    }
-
-private:
-    NotificationHandler m_handler;
 };

@@ -238,7 +238,7 @@ private Q_SLOTS:
         QCOMPARE(h.exits, QList<int>{0});
         // No retry, no tray icon put back, no start timer.
         QCOMPARE(int(server.received().size()), 1);
-        QVERIFY(h.traySends->isEmpty());
+        QVERIFY(h.tray->calls.isEmpty());
         QVERIFY(!h.window->controls().delay_timer->isActive());
         QVERIFY(h.window->state().curTarelMsgTips == nullptr);
         // A second stop asks the event loop to end once more.

@@ -2,9 +2,12 @@
 #include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
+#include "app/windowfront.h"
+#include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -193,6 +196,168 @@ private Q_SLOTS:
             c.vip_reg,     c.vip_reg_undo,   c.vip_login, c.login_user,    c.login_pass,
             c.vip_gotoreg, c.vip_closelogin, c.outplan,   c.regLinkPanelOC};
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
+    }
+
+    void boxKeys_actAsTheirButtons_data()
+    {
+        QTest::addColumn<QString>("box");   // the box open before the key
+        QTest::addColumn<QString>("focus"); // the control that has the focus
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("disabled"); // a button disabled first: its request in flight
+        QTest::addColumn<QString>("clicked");  // the button the key pressed, if any
+        const QString login = u"frame_login"_s;
+        const QString reg = u"frame_reg"_s;
+        const int enter = Qt::Key_Return;
+        const int keypadEnter = Qt::Key_Enter;
+        const int esc = Qt::Key_Escape;
+        QTest::newRow("Enter in the account") << login << u"login_user"_s << enter << QString() << u"vip_login"_s;
+        QTest::newRow("keypad Enter in the password")
+            << login << u"login_pass"_s << keypadEnter << QString() << u"vip_login"_s;
+        QTest::newRow("Enter while signing in") << login << u"login_pass"_s << enter << u"vip_login"_s << QString();
+        QTest::newRow("Enter on the register button") << login << u"vip_gotoreg"_s << enter << QString() << QString();
+        QTest::newRow("Enter in the new account") << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the new password") << reg << u"reg_pass"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the e-mail") << reg << u"reg_email"_s << keypadEnter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the platform list") << reg << u"reg_pt"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter in the bound account")
+            << reg << u"user_shishicaiattachid"_s << enter << QString() << u"vip_reg"_s;
+        QTest::newRow("Enter while registering") << reg << u"reg_email"_s << enter << u"vip_reg"_s << QString();
+        QTest::newRow("Esc in the password") << login << u"login_pass"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc on the login button") << login << u"vip_login"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc outside the login box")
+            << login << u"regLinkPanelOC"_s << esc << QString() << u"vip_closelogin"_s;
+        QTest::newRow("Esc in the platform list") << reg << u"reg_pt"_s << esc << QString() << u"vip_reg_undo"_s;
+        QTest::newRow("Esc outside the registration box")
+            << reg << u"regLinkPanelOC"_s << esc << QString() << u"vip_reg_undo"_s;
+        QTest::newRow("Esc while registering") << reg << u"reg_user"_s << esc << u"vip_reg_undo"_s << QString();
+        QTest::newRow("Esc with no box open") << QString() << u"regLinkPanelOC"_s << esc << QString() << QString();
+    }
+
+    void boxKeys_actAsTheirButtons()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(QString, disabled);
+        QFETCH(QString, clicked);
+        WindowHarness h(kNoService);
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        if (!box.isEmpty())
+            h.window->findChild<QGroupBox *>(box)->show();
+        QMap<QString, int> clicks;
+        for (auto *button : h.window->findChildren<QPushButton *>())
+            connect(button, &QPushButton::clicked, this, [&clicks, button] { ++clicks[button->objectName()]; });
+        if (!disabled.isEmpty())
+            h.window->findChild<QPushButton *>(disabled)->setEnabled(false);
+        auto *target = h.window->findChild<QWidget *>(focus);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+
+        QTest::keyClick(target, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QMap<QString, int> expected;
+        if (!clicked.isEmpty())
+            expected.insert(clicked, 1);
+        QCOMPARE(clicks, expected);
+        // A close button hides its box; anything else leaves the open box open.
+        const bool closes = clicked == u"vip_closelogin"_s || clicked == u"vip_reg_undo"_s;
+        if (!box.isEmpty())
+            QCOMPARE(h.window->findChild<QGroupBox *>(box)->isVisible(), !closes);
+    }
+
+    void bringToFront_restoresAndActivatesAShownWindow_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("shownAfter");
+        QTest::newRow("minimised") << u"minimised"_s << true;
+        QTest::newRow("maximised, then minimised") << u"maximised"_s << true;
+        QTest::newRow("behind another window") << u"behind"_s << true;
+        QTest::newRow("not shown yet: start-up still runs") << u"starting"_s << false;
+        QTest::newRow("closed by the program") << u"closed"_s << false;
+    }
+
+    void bringToFront_restoresAndActivatesAShownWindow()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, shownAfter);
+        WindowHarness h(kNoService);
+        h.window->startUp();
+        QWidget other;
+        if (before != u"starting"_s) {
+            h.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        }
+        if (before == u"minimised"_s)
+            h.window->showMinimized();
+        if (before == u"maximised"_s) {
+            h.window->showMaximized();
+            h.window->setWindowState(h.window->windowState() | Qt::WindowMinimized);
+        }
+        if (before == u"behind"_s) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
+        if (before == u"closed"_s) {
+            // The tray icon is gone with the window; a second start of the program still asks.
+            h.window->closeByProgram();
+            bringToFront(h.window.get());
+        } else {
+            // The tray icon's notifier says the user clicked it; the window's tray piece answers.
+            QVERIFY(h.window->state().curTarelMsgTips);
+            Q_EMIT h.window->state().curTarelMsgTips->iconActivated();
+        }
+
+        QCOMPARE(h.window->isVisible(), shownAfter);
+        if (!shownAfter)
+            return;
+        QVERIFY(!(h.window->windowState() & Qt::WindowMinimized));
+        QCOMPARE(bool(h.window->windowState() & Qt::WindowMaximized), before == u"maximised"_s);
+        QTRY_VERIFY(h.window->isActiveWindow());
+    }
+
+    void inputControls_haveAccessibleNames()
+    {
+        WindowHarness h(kNoService);
+        h.window->show();
+        const Controls &c = h.window->controls();
+        for (QWidget *w : QList<QWidget *>{c.frame_login, c.frame_reg, c.outplan})
+            w->show();
+        // Fields say their label's text; buttons their caption.
+        QMap<QString, QString> expected = {
+            {u"login_user"_s, u"账号"_s},
+            {u"login_pass"_s, u"密码"_s},
+            {u"reg_user"_s, u"账号"_s},
+            {u"reg_pass"_s, u"密码"_s},
+            {u"reg_email"_s, u"邮箱"_s},
+            {u"reg_pt"_s, u"平台"_s},
+            {u"user_shishicaiattachid"_s, u"绑定彩票平台账号"_s},
+            {u"outplan"_s, u"外接软件投注号"_s},
+            {u"vip_login"_s, u"登录"_s},
+            {u"vip_gotoreg"_s, u"注册"_s},
+            {u"vip_reg"_s, u"提交"_s},
+            {u"vip_reg_undo"_s, u"取消"_s},
+        };
+        QStringList named;
+        for (QWidget *w : h.window->findChildren<QWidget *>()) {
+            const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                               qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QAbstractButton *>(w);
+            if (!input || !w->isVisible())
+                continue;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(iface);
+            const QString name = iface->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(w->objectName()));
+            if (expected.contains(w->objectName()))
+                QCOMPARE(name, expected.value(w->objectName()));
+            named.append(w->objectName());
+        }
+        for (const QString &control : expected.keys())
+            QVERIFY2(named.contains(control), qPrintable(control));
+        // The label is the field's, for a screen reader that follows the link between them.
+        const auto labels = QAccessible::queryAccessibleInterface(c.reg_email)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->object(), c.tipsLabel(29));
     }
 
     void linkPanel_togglesBetweenItsTwoWidths()
@@ -389,36 +554,30 @@ private Q_SLOTS:
         QCOMPARE(h.window->state().cfg_path, h.cfgPath());
         QCOMPARE(h.window->state().machine_hash.size(), 32);
 
-        // The icon is added bare, then given its picture, then the caption of that moment:
-        // the layout's caption, without the version.
-        const QList<TraySend> &sent = *h.traySends;
-        QCOMPARE(sent.size(), 3);
-        QCOMPARE(sent[0].message, NIM_ADD);
-        QCOMPARE(sent[0].record.uFlags, 0x13u);
-        QVERIFY(sent[0].record.szTip.isEmpty());
-        QCOMPARE(sent[1].message, NIM_MODIFY);
-        QCOMPARE(sent[1].record.uFlags, NIF_ICON);
-        QVERIFY(!sent[1].record.hIcon.isNull());
+        // The icon goes up with its picture and the caption of that moment: the layout's
+        // caption, without the version.
+        const TrayLog &tray = *h.tray;
+        QCOMPARE(tray.calls, (QStringList{u"icon"_s, u"tip"_s, u"show"_s}));
+        QVERIFY(tray.visible);
         // The program's own icon, with its images from 16 to 256 pixels.
-        const QList<QSize> sizes = sent[1].record.hIcon.availableSizes();
+        const QList<QSize> sizes = tray.icon.availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)));
-        QCOMPARE(sent[2].record.uFlags, NIF_TIP);
-        QCOMPARE(sent[2].record.szTip, u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(tray.toolTip, u"栖木分分彩智能做号计划软件"_s);
     }
 
     void msgTips_beforeTheTrayShowsNothing_afterShowsABalloon()
     {
         WindowHarness h(kNoService);
         h.window->msgTips(u"早"_s);
-        QVERIFY(h.traySends->isEmpty());
+        QVERIFY(h.tray->calls.isEmpty());
         h.window->tray_switch(true);
         h.window->msgTips(u"号码已复制"_s);
-        const TraySend &balloon = h.traySends->last();
-        QCOMPARE(balloon.record.uFlags, 0x17u);
-        QCOMPARE(balloon.record.szInfo, u"号码已复制"_s);
-        QCOMPARE(balloon.record.szInfoTitle, u"栖木提示"_s);
-        QCOMPARE(balloon.record.dwInfoFlags, 1u);
-        QCOMPARE(balloon.record.uTimeout, 2000u);
+        QCOMPARE(h.tray->balloons.size(), 1);
+        const TrayLog::Balloon &balloon = h.tray->balloons.last();
+        QCOMPARE(balloon.text, u"号码已复制"_s);
+        QCOMPARE(balloon.title, u"栖木提示"_s);
+        QCOMPARE(balloon.icon, QSystemTrayIcon::Information);
+        QCOMPARE(balloon.timeoutMs, 2000);
     }
 
     void userClose_cancelKeepsEverything()
@@ -426,7 +585,7 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->startUp();
         h.window->show();
-        const int sendsBefore = h.traySends->size();
+        const qsizetype callsBefore = h.tray->calls.size();
         h.window->dialogs().setScriptedAnswer(false);
         QVERIFY(!h.window->closeRequested(true));
         QCOMPARE(h.window->dialogs().shown().last().text, u"确认退出?"_s);
@@ -434,7 +593,7 @@ private Q_SLOTS:
         QVERIFY(h.window->dialogs().shown().last().withCancel);
         QVERIFY(h.window->isVisible());
         QVERIFY(h.window->state().curTarelMsgTips != nullptr);
-        QCOMPARE(h.traySends->size(), sendsBefore);
+        QCOMPARE(h.tray->calls.size(), callsBefore);
         QVERIFY(h.window->controls().count_down->isActive());
         QVERIFY(h.exits.isEmpty());
     }
@@ -446,7 +605,7 @@ private Q_SLOTS:
         h.window->dialogs().setScriptedAnswer(true);
         QVERIFY(h.window->closeRequested(true));
         QCOMPARE(h.exits, QList<int>{0});
-        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QCOMPARE(h.window->state().curTarelMsgTips, nullptr);
         QVERIFY(!h.window->controls().count_down->isActive());
     }
@@ -460,7 +619,7 @@ private Q_SLOTS:
         h.window->closeByProgram();
         QVERIFY(h.window->dialogs().shown().isEmpty());
         QCOMPARE(h.exits, QList<int>{0});
-        QCOMPARE(h.traySends->last().message, NIM_DELETE);
+        QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QVERIFY(!h.window->isVisible());
     }
 };

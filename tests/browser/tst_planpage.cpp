@@ -187,7 +187,6 @@ private Q_SLOTS:
     {
         QWidget host;
         WebEnginePlanPage page(&host);
-        QCOMPARE(page.widget()->objectName(), u"zq_main_web"_s);
         QCOMPARE(page.widget()->parentWidget(), &host);
         QVERIFY(page.widget()->isHidden());
         // The engine starts with the first navigation, not with the window.

@@ -126,8 +126,8 @@ private Q_SLOTS:
         // The page may move on between the two reads; what was copied is one of its values.
         const QString copied = QApplication::clipboard()->text();
         QVERIFY(copied == numbers || copied == readPage(page, {u"tzNums"_s}).value(0));
-        QTRY_VERIFY(!h.traySends->isEmpty() &&
-                    h.traySends->last().record.szInfo == u"号码已复制到剪切板，请直接ctrl+v粘贴即可"_s);
+        QTRY_VERIFY(!h.tray->balloons.isEmpty() &&
+                    h.tray->balloons.last().text == u"号码已复制到剪切板，请直接ctrl+v粘贴即可"_s);
         QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/_test/called"_s, u"fn=codesCopy"_s), 10000);
     }
 };

@@ -7,7 +7,6 @@
 #include "devservice.h"
 #include "net/webclient.h"
 #include "text/ansi.h"
-#include "tray/trayrecord.h"
 #include "windowharness.h"
 
 #include <QComboBox>
@@ -100,17 +99,6 @@ int requestsTo(const QList<QJsonObject> &log, const QString &target)
     return count;
 }
 
-QList<TrayRecord> balloonsSince(const QList<TraySend> &sends, qsizetype from)
-{
-    // A balloon is a modify with message, icon, tip and info: 0x17.
-    QList<TrayRecord> balloons;
-    for (qsizetype i = from; i < sends.size(); ++i) {
-        if (sends.at(i).message == NIM_MODIFY && sends.at(i).record.uFlags == 0x17)
-            balloons.append(sends.at(i).record);
-    }
-    return balloons;
-}
-
 QString clockPlus(const QString &clock, qint64 seconds)
 {
     return QDateTime::fromString(clock, kClockFormat).addSecs(seconds).toString(kClockFormat);
@@ -139,7 +127,7 @@ class FaultMatrixTest : public QObject
     {
         qint64 elapsedMs = 0;
         QList<Dialogs::Shown> boxes;
-        QList<TrayRecord> balloons;
+        QList<TrayLog::Balloon> balloons;
         QString clock;
         QString nextReport;
     };
@@ -313,7 +301,7 @@ private Q_SLOTS:
                 QCOMPARE(c.login_user->text(), kSavedUser);
                 c.login_user->setText(u"demo"_s);
                 c.login_pass->setText(typed.isEmpty() ? u"demo123"_s : typed);
-                traysBefore = h.traySends->size();
+                traysBefore = h.tray->balloons.size();
                 timer.start();
                 QTest::mouseClick(c.vip_login, Qt::LeftButton);
                 got.elapsedMs = timer.elapsed();
@@ -324,7 +312,7 @@ private Q_SLOTS:
                 c.reg_pass->setText(u"pw1"_s);
                 c.user_shishicaiattachid->setText(u"plat01"_s);
                 QCOMPARE(c.reg_email->text(), u"@"_s);
-                traysBefore = h.traySends->size();
+                traysBefore = h.tray->balloons.size();
                 timer.start();
                 QTest::mouseClick(c.vip_reg, Qt::LeftButton);
                 got.elapsedMs = timer.elapsed();
@@ -338,13 +326,13 @@ private Q_SLOTS:
                 // tick of the window would send the report first.
                 state.next_report_text = state.clock_text;
                 clockBeforeTick = state.clock_text;
-                traysBefore = h.traySends->size();
+                traysBefore = h.tray->balloons.size();
                 timer.start();
                 w.sessionClock().count_down_Timer();
                 got.elapsedMs = timer.elapsed();
             } else if (target == u"time"_s) {
                 QVERIFY(state.clock_text.isEmpty());
-                traysBefore = h.traySends->size();
+                traysBefore = h.tray->balloons.size();
                 timer.start();
                 w.sessionClock().delay_timer_Timer();
                 got.elapsedMs = timer.elapsed();
@@ -353,7 +341,7 @@ private Q_SLOTS:
             }
         }
         got.boxes = w.dialogs().shown();
-        got.balloons = balloonsSince(*h.traySends, traysBefore);
+        got.balloons = h.tray->balloons.mid(traysBefore);
         got.clock = state.clock_text;
         got.nextReport = state.next_report_text;
 
@@ -368,11 +356,11 @@ private Q_SLOTS:
         // ... and the slow-network balloon, exactly once when it is due.
         QCOMPARE(got.balloons.size(), balloon ? 1 : 0);
         if (balloon) {
-            const TrayRecord &notice = got.balloons.first();
-            QCOMPARE(notice.infoText(), kSlowNetwork);
-            QCOMPARE(notice.infoTitleText(), u"栖木提示"_s);
-            QCOMPARE(notice.dwInfoFlags, NIIF_INFO);
-            QCOMPARE(notice.uTimeout, 2000u);
+            const TrayLog::Balloon &notice = got.balloons.first();
+            QCOMPARE(notice.text, kSlowNetwork);
+            QCOMPARE(notice.title, u"栖木提示"_s);
+            QCOMPARE(notice.icon, QSystemTrayIcon::Information);
+            QCOMPARE(notice.timeoutMs, 2000);
         }
 
         // Never past its deadline; and where an answer or a failure came, not until it either.
@@ -490,7 +478,7 @@ private Q_SLOTS:
             QVERIFY(!c.count_down->isActive());
             // Unloaded without the exit question: the tray icon is gone.
             QVERIFY(state.curTarelMsgTips == nullptr);
-            QCOMPARE(h.traySends->last().message, NIM_DELETE);
+            QCOMPARE(h.tray->calls.last(), u"hide"_s);
             QVERIFY(w.unloaded());
             break;
         case Expect::RegRefused:

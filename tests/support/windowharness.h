@@ -4,8 +4,7 @@
 #include "app/zq.h"
 #include "browser/planpage.h"
 #include "testfiles.h"
-#include "tray/traybackend.h"
-#include "tray/trayrecord.h"
+#include "recordingtray.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,23 +48,6 @@ private:
     QWidget *m_widget;
 };
 
-// Keeps every record the notifier sends, for the test to read after the window is gone too.
-struct TraySend
-{
-    int message;
-    TrayRecord record;
-};
-
-class RecordingTrayBackend final : public TrayBackend
-{
-public:
-    explicit RecordingTrayBackend(std::shared_ptr<QList<TraySend>> log) : m_log(std::move(log)) {}
-    void send(int message, const TrayRecord &record) override { m_log->append({message, record}); }
-
-private:
-    std::shared_ptr<QList<TraySend>> m_log;
-};
-
 // A window with its own program folder, recording tray, fake page and recorded exits.
 class WindowHarness final
 {
@@ -91,7 +73,7 @@ public:
         config.programDir = m_dir.path();
 
         zq::Seams seams;
-        auto log = traySends;
+        auto log = tray;
         seams.trayBackend = [log] { return std::make_unique<RecordingTrayBackend>(log); };
         if (makePage) {
             seams.planPage = std::move(makePage);
@@ -133,7 +115,7 @@ public:
 
     // Stands in for the check whether the settings file beside the program can be written.
     std::function<bool(const QString &cfgFile)> cfgWritable;
-    std::shared_ptr<QList<TraySend>> traySends = std::make_shared<QList<TraySend>>();
+    std::shared_ptr<TrayLog> tray = std::make_shared<TrayLog>();
     FakePlanPage *page = nullptr; // null with a page of the test's own
     QList<int> exits;
     std::unique_ptr<zq> window;

@@ -1,0 +1,12 @@
+#include "windowfront.h"
+
+#include <QWidget>
+
+void bringToFront(QWidget *window)
+{
+    if (!window || !window->isVisible())
+        return;
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+}
