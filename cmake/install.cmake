@@ -114,3 +114,19 @@ if(NOT CPACK_GENERATOR)
     endif()
 endif()
 include(CPack)
+
+# The Windows installer (scripts/build-installer.sh, packaging/windows/zq.nsi) takes the
+# program's name and version, and the Qt and tools of this build, from this file.
+if(WIN32)
+    set(zq_version_quad "")
+    foreach(part MAJOR MINOR PATCH TWEAK)
+        if("${PROJECT_VERSION_${part}}" STREQUAL "")
+            string(APPEND zq_version_quad ".0")
+        else()
+            string(APPEND zq_version_quad ".${PROJECT_VERSION_${part}}")
+        endif()
+    endforeach()
+    string(SUBSTRING "${zq_version_quad}" 1 -1 zq_version_quad)
+    configure_file("${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/installer.env.in"
+                   "${CMAKE_CURRENT_BINARY_DIR}/packaging/installer.env" @ONLY)
+endif()

@@ -15,6 +15,7 @@ packages=(
     curl librsvg2-bin
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis locales
+    zip unzip
 )
 
 missing=()
