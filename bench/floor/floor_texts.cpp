@@ -14,6 +14,8 @@
 
 #include <vector>
 
+using namespace zq;
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -27,7 +29,7 @@ int main(int argc, char *argv[])
     }
     const Controls controls = LayoutBuilder::build(&window, visible, {});
     // Only the first frame is of interest here: nothing ticks.
-    controls.count_down->stop();
+    controls.countDown->stop();
     StartupMarks::mark("window built");
     window.show();
     return app.exec();

@@ -16,6 +16,8 @@
 #include <csignal>
 #include <cstdio>
 
+using namespace zq;
+
 int main(int argc, char *argv[])
 {
     // What every program embedding the engine in widgets sets.

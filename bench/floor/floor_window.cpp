@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+using namespace zq;
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

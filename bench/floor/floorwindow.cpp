@@ -8,6 +8,8 @@
 #include <QLoggingCategory>
 #include <QScreen>
 
+using namespace zq;
+
 namespace {
 Q_LOGGING_CATEGORY(lcFloor, "zq.app")
 } // namespace

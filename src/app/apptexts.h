@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace zq {
+
 // Texts the window shows in more than one place.
 namespace AppTexts {
 
@@ -17,3 +19,5 @@ inline QString programTitle()
 inline constexpr char16_t linkPanelHeading[] = u"彩票平台开户：";
 
 } // namespace AppTexts
+
+} // namespace zq

@@ -12,6 +12,8 @@
 
 #include <initializer_list>
 
+namespace zq {
+
 namespace {
 
 // Enter in one field presses one button. A filter rather than QLineEdit::returnPressed, so the
@@ -62,8 +64,10 @@ void pressOnEscape(QGroupBox *box, QPushButton *button)
 
 void installBoxKeys(const Controls &c)
 {
-    pressOnEnter({c.login_user, c.login_pass}, c.vip_login);
-    pressOnEnter({c.reg_user, c.reg_pass, c.reg_email, c.reg_pt, c.user_shishicaiattachid}, c.vip_reg);
-    pressOnEscape(c.frame_login, c.vip_closelogin);
-    pressOnEscape(c.frame_reg, c.vip_reg_undo);
+    pressOnEnter({c.loginUser, c.loginPass}, c.loginButton);
+    pressOnEnter({c.regUser, c.regPass, c.regEmail, c.regPlatform, c.regPlatformAccount}, c.registerButton);
+    pressOnEscape(c.loginBox, c.closeLoginButton);
+    pressOnEscape(c.registrationBox, c.registrationCancelButton);
 }
+
+} // namespace zq

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zq {
+
 struct Controls;
 
 // The keys of the login and registration boxes, as in a dialog: Enter in a field of a box does
@@ -7,3 +9,5 @@ struct Controls;
 // as its close button does (vip_closelogin, vip_reg_undo), wherever the focus is in the window.
 // Both go through the button, so while it is disabled (its request in flight) nothing happens.
 void installBoxKeys(const Controls &controls);
+
+} // namespace zq

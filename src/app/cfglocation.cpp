@@ -13,6 +13,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace zq {
+
 namespace {
 // No settings file is larger; the settings module reads nothing beyond this either.
 constexpr qint64 kMaxCopyBytes = 1024 * 1024;
@@ -105,3 +107,5 @@ QString choose(const QString &programDir, const std::function<bool(const QString
 }
 
 } // namespace CfgLocation
+
+} // namespace zq

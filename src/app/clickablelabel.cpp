@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+namespace zq {
+
 void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     // Only a release over the label counts, as with a button.
@@ -9,3 +11,5 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT clicked();
     QLabel::mouseReleaseEvent(event);
 }
+
+} // namespace zq

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace zq {
+
 // A label that reports a left click, like the link labels of the window.
 class ClickableLabel final : public QLabel
 {
@@ -15,3 +17,5 @@ Q_SIGNALS:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
+
+} // namespace zq

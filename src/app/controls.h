@@ -4,7 +4,6 @@
 
 #include <array>
 
-class ClickableLabel;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -13,6 +12,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class QWidget;
+
+namespace zq {
+
+class ClickableLabel;
 
 // The notice labels that do something, by their fixed indices in the layout. The labels of
 // the login and registration boxes (24 to 30, 44) only name their fields.
@@ -31,44 +34,48 @@ constexpr int DownloadLink = 9;
 // The platform link panel holds this many links, reglinks(0) to reglinks(11).
 constexpr int kRegLinkCount = 12;
 
-// Typed access to the window's controls by the names the program uses. The widgets
-// belong to the window; this only points at them.
+// Typed access to the window's controls. The widgets belong to the window; this only points
+// at them. Each carries its object name from the layout table (shown beside it), the name
+// the issues and the layout use; LayoutBuilder::build() fills these by those names.
 struct Controls
 {
-    QWidget *zq_main_web = nullptr;
-    QGroupBox *regLinkPanel = nullptr;
-    QGroupBox *frame_login = nullptr;
-    QGroupBox *frame_reg = nullptr;
-    QPlainTextEdit *outplan = nullptr;
-    QLabel *tarelMsgTipsPic = nullptr;
+    QWidget *browser = nullptr;            // zq_main_web
+    QGroupBox *linkPanel = nullptr;        // regLinkPanel
+    QGroupBox *loginBox = nullptr;         // frame_login
+    QGroupBox *registrationBox = nullptr;  // frame_reg
+    QPlainTextEdit *outplan = nullptr;     // outplan
+    QLabel *trayPicture = nullptr;         // tarelMsgTipsPic
 
-    QPushButton *regLinkPanelOC = nullptr;
-    std::array<ClickableLabel *, kRegLinkCount> reglinks{};
+    QPushButton *linkPanelToggle = nullptr;                          // regLinkPanelOC
+    std::array<ClickableLabel *, kRegLinkCount> platformLinks{};     // reglinks(0) to (11)
 
-    QLineEdit *login_user = nullptr;
-    QLineEdit *login_pass = nullptr;
-    QPushButton *vip_login = nullptr;
-    QPushButton *vip_gotoreg = nullptr;
-    QPushButton *vip_closelogin = nullptr;
+    QLineEdit *loginUser = nullptr;                // login_user
+    QLineEdit *loginPass = nullptr;                // login_pass
+    QPushButton *loginButton = nullptr;            // vip_login
+    QPushButton *goToRegistrationButton = nullptr; // vip_gotoreg
+    QPushButton *closeLoginButton = nullptr;       // vip_closelogin
 
-    QLineEdit *reg_user = nullptr;
-    QLineEdit *reg_pass = nullptr;
-    QLineEdit *reg_email = nullptr;
-    QComboBox *reg_pt = nullptr;
-    QLineEdit *user_shishicaiattachid = nullptr;
-    ClickableLabel *reg_pabble_regplt = nullptr;
-    QPushButton *vip_reg = nullptr;
-    QPushButton *vip_reg_undo = nullptr;
+    QLineEdit *regUser = nullptr;                    // reg_user
+    QLineEdit *regPass = nullptr;                    // reg_pass
+    QLineEdit *regEmail = nullptr;                   // reg_email
+    QComboBox *regPlatform = nullptr;                // reg_pt
+    QLineEdit *regPlatformAccount = nullptr;         // user_shishicaiattachid
+    ClickableLabel *platformSignUpLink = nullptr;    // reg_pabble_regplt
+    QPushButton *registerButton = nullptr;           // vip_reg
+    QPushButton *registrationCancelButton = nullptr; // vip_reg_undo
 
-    QTimer *delay_timer = nullptr;
-    QTimer *count_down = nullptr;
+    QTimer *startTimer = nullptr; // delay_timer
+    QTimer *countDown = nullptr;  // count_down
 
-    // The notice labels by their fixed indices; an index the layout does not list has no label.
-    QMap<int, ClickableLabel *> tips_label;
+    // tips_label by its fixed indices; an index the layout does not list has no label.
+    QMap<int, ClickableLabel *> tipsLabels;
 
-    ClickableLabel *tipsLabel(int index) const { return tips_label.value(index, nullptr); }
-    ClickableLabel *regLink(int index) const
+    ClickableLabel *tipsLabel(int index) const { return tipsLabels.value(index, nullptr); }
+    // reglinks(index)
+    ClickableLabel *platformLink(int index) const
     {
-        return index >= 0 && index < int(reglinks.size()) ? reglinks[size_t(index)] : nullptr;
+        return index >= 0 && index < int(platformLinks.size()) ? platformLinks[size_t(index)] : nullptr;
     }
 };
+
+} // namespace zq

@@ -3,6 +3,8 @@
 #include "apptexts.h"
 #include "controls.h"
 
+namespace zq {
+
 namespace {
 
 constexpr bool Hidden = true;
@@ -122,3 +124,5 @@ const std::vector<ControlDescription> &zqControlTable()
     static const std::vector<ControlDescription> table = buildTable();
     return table;
 }
+
+} // namespace zq

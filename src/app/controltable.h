@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace zq {
+
 // The window's inventory: one row per control, with its place and size in twips
 // (1440 per inch, 15 per pixel at 96 dpi). LayoutBuilder turns the rows into widgets.
 enum class ControlKind
@@ -70,3 +72,5 @@ constexpr int twipsToPixels(int twips)
 {
     return (twips + 7) / 15;
 }
+
+} // namespace zq

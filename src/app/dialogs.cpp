@@ -4,6 +4,8 @@
 
 #include <QMessageBox>
 
+namespace zq {
+
 void Dialogs::information(const QString &text, const QString &title)
 {
     const QString boxTitle = title.isEmpty() ? AppTexts::programTitle() : title;
@@ -26,3 +28,5 @@ bool Dialogs::confirm(const QString &text, const QString &title)
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
+
+} // namespace zq

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace zq {
+
 // The modal message boxes of the program. Tests switch on scripted answers so that no
 // box ever blocks them, and read back what would have been shown.
 class Dialogs final
@@ -42,3 +44,5 @@ private:
     bool m_silenced = false;
     QList<Shown> m_shown;
 };
+
+} // namespace zq

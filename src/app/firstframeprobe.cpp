@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace zq {
+
 FirstFrameProbe::FirstFrameProbe(QWidget *window) : QObject(window), m_window(window)
 {
     // Nobody reads the line unless asked: then the probe costs nothing after construction.
@@ -47,3 +49,5 @@ void FirstFrameProbe::finish()
     if (m_window)
         m_window->removeEventFilter(this);
 }
+
+} // namespace zq

@@ -6,6 +6,8 @@
 class QWidget;
 class QWindow;
 
+namespace zq {
+
 // Logs once, on category zq.app at debug level, when the first frame of a top-level widget
 // has been painted and handed to the window system: "first frame painted at N ms since the
 // epoch". The start-up benchmark reads it beside the "first shown" line.
@@ -30,3 +32,5 @@ private:
     QPointer<QWindow> m_handle;
     bool m_painted = false;
 };
+
+} // namespace zq

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace zq {
+
 namespace {
 
 QString textOf(const char16_t *text)
@@ -217,45 +219,47 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
 
     auto find = [&byName](const char *name) { return byName.value(QString::fromLatin1(name)); };
     Controls c;
-    c.zq_main_web = find("zq_main_web");
-    c.regLinkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
-    c.frame_login = qobject_cast<QGroupBox *>(find("frame_login"));
-    c.frame_reg = qobject_cast<QGroupBox *>(find("frame_reg"));
+    c.browser = find("zq_main_web");
+    c.linkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
+    c.loginBox = qobject_cast<QGroupBox *>(find("frame_login"));
+    c.registrationBox = qobject_cast<QGroupBox *>(find("frame_reg"));
     c.outplan = qobject_cast<QPlainTextEdit *>(find("outplan"));
-    c.tarelMsgTipsPic = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
-    c.regLinkPanelOC = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
-    c.login_user = qobject_cast<QLineEdit *>(find("login_user"));
-    c.login_pass = qobject_cast<QLineEdit *>(find("login_pass"));
-    c.vip_login = qobject_cast<QPushButton *>(find("vip_login"));
-    c.vip_gotoreg = qobject_cast<QPushButton *>(find("vip_gotoreg"));
-    c.vip_closelogin = qobject_cast<QPushButton *>(find("vip_closelogin"));
-    c.reg_user = qobject_cast<QLineEdit *>(find("reg_user"));
-    c.reg_pass = qobject_cast<QLineEdit *>(find("reg_pass"));
-    c.reg_email = qobject_cast<QLineEdit *>(find("reg_email"));
-    c.reg_pt = qobject_cast<QComboBox *>(find("reg_pt"));
-    c.user_shishicaiattachid = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
-    c.reg_pabble_regplt = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
-    c.vip_reg = qobject_cast<QPushButton *>(find("vip_reg"));
-    c.vip_reg_undo = qobject_cast<QPushButton *>(find("vip_reg_undo"));
+    c.trayPicture = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
+    c.linkPanelToggle = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
+    c.loginUser = qobject_cast<QLineEdit *>(find("login_user"));
+    c.loginPass = qobject_cast<QLineEdit *>(find("login_pass"));
+    c.loginButton = qobject_cast<QPushButton *>(find("vip_login"));
+    c.goToRegistrationButton = qobject_cast<QPushButton *>(find("vip_gotoreg"));
+    c.closeLoginButton = qobject_cast<QPushButton *>(find("vip_closelogin"));
+    c.regUser = qobject_cast<QLineEdit *>(find("reg_user"));
+    c.regPass = qobject_cast<QLineEdit *>(find("reg_pass"));
+    c.regEmail = qobject_cast<QLineEdit *>(find("reg_email"));
+    c.regPlatform = qobject_cast<QComboBox *>(find("reg_pt"));
+    c.regPlatformAccount = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
+    c.platformSignUpLink = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
+    c.registerButton = qobject_cast<QPushButton *>(find("vip_reg"));
+    c.registrationCancelButton = qobject_cast<QPushButton *>(find("vip_reg_undo"));
     for (const ControlDescription &row : table) {
         auto *label = qobject_cast<ClickableLabel *>(byName.value(controlName(row)));
         if (row.index < 0 || !label)
             continue;
         if (QStringView(row.name) == u"tips_label")
-            c.tips_label.insert(row.index, label);
-        else if (QStringView(row.name) == u"reglinks" && row.index < int(c.reglinks.size()))
-            c.reglinks[size_t(row.index)] = label;
+            c.tipsLabels.insert(row.index, label);
+        else if (QStringView(row.name) == u"reglinks" && row.index < int(c.platformLinks.size()))
+            c.platformLinks[size_t(row.index)] = label;
     }
 
     // The timers: delay_timer waits, single-shot and without an interval, until start-up
     // starts it; count_down ticks every second from the moment the window exists.
-    c.delay_timer = new QTimer(window);
-    c.delay_timer->setObjectName(QStringLiteral("delay_timer"));
-    c.delay_timer->setInterval(0);
-    c.delay_timer->setSingleShot(true);
-    c.count_down = new QTimer(window);
-    c.count_down->setObjectName(QStringLiteral("count_down"));
-    c.count_down->setInterval(1000);
-    c.count_down->start();
+    c.startTimer = new QTimer(window);
+    c.startTimer->setObjectName(QStringLiteral("delay_timer"));
+    c.startTimer->setInterval(0);
+    c.startTimer->setSingleShot(true);
+    c.countDown = new QTimer(window);
+    c.countDown->setObjectName(QStringLiteral("count_down"));
+    c.countDown->setInterval(1000);
+    c.countDown->start();
     return c;
 }
+
+} // namespace zq

@@ -8,6 +8,8 @@
 class QFont;
 class QWidget;
 
+namespace zq {
+
 // Turns the control table into widgets on the window and fills Controls with them.
 class LayoutBuilder final
 {
@@ -21,3 +23,5 @@ public:
     static QFont fontFor(const FontDescription &font, const QFont &windowFont);
     static QString controlName(const ControlDescription &row);
 };
+
+} // namespace zq

@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+namespace zq {
+
 namespace {
 
 const char16_t kIconFile[] = u":/zq.ico";
@@ -57,3 +59,5 @@ QIcon ProgramIcon::icon()
     // Another icon file than the one shipped: all of it, as Qt reads it.
     return result.isNull() ? QIcon(QString::fromUtf16(kIconFile)) : result;
 }
+
+} // namespace zq

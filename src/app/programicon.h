@@ -4,6 +4,8 @@
 
 #include <future>
 
+namespace zq {
+
 // The program's icon for the window and the tray, from resources/zq.ico. A QIcon made
 // from the file decodes all nine of its pictures on the spot, and the first picture read
 // in a process first looks through the image plugins. Here only the 32-bit pictures are
@@ -24,3 +26,5 @@ public:
 private:
     std::future<QList<QImage>> m_images;
 };
+
+} // namespace zq

@@ -8,6 +8,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace zq {
+
 namespace {
 bool install(QCoreApplication &app, const QString &catalogue, const QString &folder)
 {
@@ -38,3 +40,5 @@ int installQtTranslations(QCoreApplication &app)
         qCDebug(lcApp) << "no Chinese catalogue of Qt in" << qtFolder << "or" << deployed;
     return installed;
 }
+
+} // namespace zq

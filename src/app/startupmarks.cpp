@@ -8,6 +8,8 @@
 #include <time.h>
 #endif
 
+namespace zq {
+
 namespace {
 
 long long microsecondsSinceEpoch()
@@ -46,3 +48,5 @@ void StartupMarks::mark(const char *step)
     const long long cpu = processCpuMicroseconds();
     qCDebug(lcApp, "start-up step %s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
 }
+
+} // namespace zq

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zq {
+
 // Marks of the start-up sequence for the benchmark, on category zq.startup at debug level:
 // "zq.startup: <step> at <microseconds since the epoch> cpu <CPU time of the process so far,
 // in microseconds>". The first mark also gives the moment the program's libraries were
@@ -10,3 +12,5 @@ namespace StartupMarks {
 void mark(const char *step);
 
 } // namespace StartupMarks
+
+} // namespace zq

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace zq {
+
 void bringToFront(QWidget *window)
 {
     if (!window || !window->isVisible())
@@ -10,3 +12,5 @@ void bringToFront(QWidget *window)
     window->raise();
     window->activateWindow();
 }
+
+} // namespace zq

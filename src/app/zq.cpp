@@ -34,11 +34,13 @@
 #include <QScreen>
 #include <QTimer>
 
-zq::zq(AppConfig config) : zq(std::move(config), Seams()) {}
+namespace zq {
 
-zq::zq(AppConfig config, Seams seams)
+MainWindow::MainWindow(AppConfig config) : MainWindow(std::move(config), Seams()) {}
+
+MainWindow::MainWindow(AppConfig config, Seams seams)
     : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
-      m_web(std::make_unique<tarel_tools::WebClient>()), m_platforms(std::make_unique<tarel_tools::RegPlatforms>())
+      m_web(std::make_unique<WebClient>()), m_platforms(std::make_unique<RegPlatforms>())
 {
     StartupMarks::mark("application made");
     if (m_config.softwareInfoAhead) {
@@ -56,12 +58,12 @@ zq::zq(AppConfig config, Seams seams)
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
         // Without a page of its build's engine the window shows the notice of a missing engine.
         m_planPage =
-            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<tarel_tools::DeferredPlanPage>(parent);
+            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
 
-    m_web->setNoticeSink([this](const QString &text) { msgTips(text); });
+    m_web->setNoticeSink([this](const QString &text) { showNotice(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_seams.trayBackend);
     m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
     m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
@@ -69,13 +71,13 @@ zq::zq(AppConfig config, Seams seams)
     SessionClock::Actions clockActions;
     clockActions.openPlanPage = [this] { m_login->openPlanPage(); };
     clockActions.mirrorPlanPage = [this] { m_mirror->refresh(); };
-    clockActions.initVar = [this] { init_var(); };
+    clockActions.refreshSoftwareInfo = [this] { refreshSoftwareInfo(); };
     clockActions.unloadWindow = [this] { closeByProgram(); };
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
                                              m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
     m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
     m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_addresses,
-                                            [this](const QString &text) { msgTips(text); }, this);
+                                            [this](const QString &text) { showNotice(text); }, this);
     connectControls();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -84,96 +86,96 @@ zq::zq(AppConfig config, Seams seams)
     StartupMarks::mark("window built");
 }
 
-zq::~zq()
+MainWindow::~MainWindow()
 {
     // The pieces point into the controls; stop the ticks, and take the tray icon away while
     // every piece still exists (removing it lets pending events run once).
-    m_controls.count_down->stop();
-    m_controls.delay_timer->stop();
-    m_tray->tray_switch(false);
+    m_controls.countDown->stop();
+    m_controls.startTimer->stop();
+    m_tray->setTrayIconShown(false);
 }
 
-void zq::connectControls()
+void MainWindow::connectControls()
 {
-    connect(m_controls.delay_timer, &QTimer::timeout, this, [this] { m_clock->delay_timer_Timer(); });
-    connect(m_controls.count_down, &QTimer::timeout, this, [this] { m_clock->count_down_Timer(); });
-    connect(m_controls.vip_login, &QPushButton::clicked, this, [this] { m_login->vip_login_Click(); });
-    connect(m_controls.vip_gotoreg, &QPushButton::clicked, this, [this] { m_registration->vip_gotoreg_Click(); });
-    connect(m_controls.vip_reg_undo, &QPushButton::clicked, this, [this] { m_registration->vip_reg_undo_Click(); });
-    connect(m_controls.vip_closelogin, &QPushButton::clicked, this,
-            [this] { m_registration->vip_closelogin_Click(); });
-    connect(m_controls.vip_reg, &QPushButton::clicked, this, [this] { m_registration->vip_reg_Click(); });
-    connect(m_controls.regLinkPanelOC, &QPushButton::clicked, this, [this] { m_links->regLinkPanelOC_Click(); });
-    connect(m_controls.reg_pabble_regplt, &ClickableLabel::clicked, this,
-            [this] { m_links->reg_pabble_regplt_Click(); });
-    for (auto it = m_controls.tips_label.cbegin(); it != m_controls.tips_label.cend(); ++it) {
+    connect(m_controls.startTimer, &QTimer::timeout, this, [this] { m_clock->onStartTimer(); });
+    connect(m_controls.countDown, &QTimer::timeout, this, [this] { m_clock->onCountDownTick(); });
+    connect(m_controls.loginButton, &QPushButton::clicked, this, [this] { m_login->onLoginClicked(); });
+    connect(m_controls.goToRegistrationButton, &QPushButton::clicked, this, [this] { m_registration->onGoToRegistrationClicked(); });
+    connect(m_controls.registrationCancelButton, &QPushButton::clicked, this, [this] { m_registration->onRegistrationCancelClicked(); });
+    connect(m_controls.closeLoginButton, &QPushButton::clicked, this,
+            [this] { m_registration->onCloseLoginClicked(); });
+    connect(m_controls.registerButton, &QPushButton::clicked, this, [this] { m_registration->onRegisterClicked(); });
+    connect(m_controls.linkPanelToggle, &QPushButton::clicked, this, [this] { m_links->onLinkPanelToggleClicked(); });
+    connect(m_controls.platformSignUpLink, &ClickableLabel::clicked, this,
+            [this] { m_links->onPlatformSignUpClicked(); });
+    for (auto it = m_controls.tipsLabels.cbegin(); it != m_controls.tipsLabels.cend(); ++it) {
         const int index = it.key();
-        connect(it.value(), &ClickableLabel::clicked, this, [this, index] { m_links->tipsAction(index); });
+        connect(it.value(), &ClickableLabel::clicked, this, [this, index] { m_links->onTipsLabelClicked(index); });
     }
-    for (int i = 0; i < int(m_controls.reglinks.size()); ++i)
-        connect(m_controls.reglinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+    for (int i = 0; i < int(m_controls.platformLinks.size()); ++i)
+        connect(m_controls.platformLinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
     installBoxKeys(m_controls);
 }
 
-void zq::startUp()
+void MainWindow::startUp()
 {
-    m_state.machine_mac = tarel_tools::getMacAddress();
-    m_state.machine_hash = Md5_Calc::md5Hex(m_state.machine_mac);
-    m_state.cfg_path = settingsPath();
-    CfgLocation::removeLeftovers(m_state.cfg_path);
-    tarel_tools::runRegBat(m_config.programDir);
+    m_state.machineMac = getMacAddress();
+    m_state.machineHash = md5Hex(m_state.machineMac);
+    m_state.cfgPath = settingsPath();
+    CfgLocation::removeLeftovers(m_state.cfgPath);
+    runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
-    init_var();
+    refreshSoftwareInfo();
     StartupMarks::mark("software information");
-    // A stop signal can arrive while init_var waits for the service: start-up ends there.
+    // A stop signal can arrive while refreshSoftwareInfo waits for the service: start-up ends there.
     if (m_unloaded)
         return;
-    tray_switch(true);
+    setTrayIconShown(true);
     StartupMarks::mark("tray");
-    init_window();
+    initWindow();
     StartupMarks::mark("window ready");
 }
 
-QString zq::settingsPath() const
+QString MainWindow::settingsPath() const
 {
     // cfg/cfg.ini beside the program, or the user's own copy where the user cannot write there.
     return m_seams.cfgWritable ? CfgLocation::choose(m_config.programDir, m_seams.cfgWritable)
                                : CfgLocation::choose(m_config.programDir);
 }
 
-void zq::init_var()
+void MainWindow::refreshSoftwareInfo()
 {
-    m_softwareInfo->init_var();
+    m_softwareInfo->refreshSoftwareInfo();
 }
 
-void zq::init_window()
+void MainWindow::initWindow()
 {
-    tarel_tools::loadSavedLogin(m_controls.login_user, m_controls.login_pass, m_state.cfg_path);
+    loadSavedLogin(m_controls.loginUser, m_controls.loginPass, m_state.cfgPath);
     // The start timer fires once, two seconds from now.
-    m_controls.delay_timer->setInterval(2000);
-    m_controls.delay_timer->start();
-    setWindowTitle(m_state.app_title + QStringLiteral("(") + m_state.app_version + QStringLiteral(") "));
-    m_state.web_ctl = m_planPage.get();
-    m_state.web_ctl->setSilent(true);
+    m_controls.startTimer->setInterval(2000);
+    m_controls.startTimer->start();
+    setWindowTitle(m_state.appTitle + QStringLiteral("(") + m_state.appVersion + QStringLiteral(") "));
+    m_state.webCtl = m_planPage.get();
+    m_state.webCtl->setSilent(true);
 }
 
-void zq::tray_switch(bool on)
+void MainWindow::setTrayIconShown(bool on)
 {
-    m_tray->tray_switch(on);
+    m_tray->setTrayIconShown(on);
 }
 
-void zq::msgTips(const QString &text)
+void MainWindow::showNotice(const QString &text)
 {
-    m_tray->msgTips(text);
+    m_tray->showNotice(text);
 }
 
-void zq::closeByProgram()
+void MainWindow::closeByProgram()
 {
     if (closeRequested(false))
         hide();
 }
 
-void zq::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_unloaded) {
         event->accept();
@@ -188,7 +190,7 @@ void zq::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-bool zq::closeRequested(bool byUser)
+bool MainWindow::closeRequested(bool byUser)
 {
     if (m_unloaded) {
         // Asked again: an exit requested before the event loop ran was lost, so ask once more.
@@ -196,7 +198,7 @@ bool zq::closeRequested(bool byUser)
         return true;
     }
     if (byUser) {
-        const QString title = m_state.app_title.isEmpty() ? AppTexts::programTitle() : m_state.app_title;
+        const QString title = m_state.appTitle.isEmpty() ? AppTexts::programTitle() : m_state.appTitle;
         if (!m_dialogs.confirm(QStringLiteral("确认退出?"), title + QStringLiteral(" - 关闭提示")))
             return false;
     }
@@ -204,7 +206,7 @@ bool zq::closeRequested(bool byUser)
     return true;
 }
 
-void zq::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_shownOnce) {
@@ -215,21 +217,23 @@ void zq::showEvent(QShowEvent *event)
     }
 }
 
-void zq::unload()
+void MainWindow::unload()
 {
     m_unloaded = true;
     m_dialogs.silence();
     m_web->stop();
-    m_controls.count_down->stop();
-    m_controls.delay_timer->stop();
-    tray_switch(false);
+    m_controls.countDown->stop();
+    m_controls.startTimer->stop();
+    setTrayIconShown(false);
     endProgram();
 }
 
-void zq::endProgram()
+void MainWindow::endProgram()
 {
     if (m_seams.endProgram)
         m_seams.endProgram(0);
     else
         QCoreApplication::exit(0);
 }
+
+} // namespace zq

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+namespace zq {
+
 class LinksPanels;
 class LoginFlow;
 class PlanMirror;
@@ -20,15 +22,13 @@ class SoftwareInfo;
 class TrayBackend;
 class TrayNotices;
 
-namespace tarel_tools {
 class PlanPage;
 class RegPlatforms;
 class WebClient;
-} // namespace tarel_tools
 
 // The main window and the program's start-up object. It holds the state and the
 // controls and hands each job to the piece that does it.
-class zq final : public QWidget
+class MainWindow final : public QWidget
 {
     Q_OBJECT
 public:
@@ -40,7 +40,7 @@ public:
     struct Seams
     {
         std::function<std::unique_ptr<TrayBackend>()> trayBackend;
-        std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)> planPage;
+        std::function<std::unique_ptr<PlanPage>(QWidget *parent)> planPage;
         std::function<void(int exitCode)> endProgram;
         std::function<bool(const QString &cfgFile)> cfgWritable;
         // Seconds between online reports; the program keeps the service's ten minutes, a
@@ -48,17 +48,17 @@ public:
         qint16 reportPeriod = 600;
     };
 
-    explicit zq(AppConfig config);
-    zq(AppConfig config, Seams seams);
-    ~zq() override;
-    Q_DISABLE_COPY_MOVE(zq)
+    explicit MainWindow(AppConfig config);
+    MainWindow(AppConfig config, Seams seams);
+    ~MainWindow() override;
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
     // The start-up sequence, run once before the window is first shown.
     void startUp();
-    void init_var();
-    void init_window();
-    void tray_switch(bool on);
-    void msgTips(const QString &text);
+    void refreshSoftwareInfo();
+    void initWindow();
+    void setTrayIconShown(bool on);
+    void showNotice(const QString &text);
 
     // Closes without asking (the program itself, the application quitting, a signal).
     void closeByProgram();
@@ -70,8 +70,8 @@ public:
     AppState &state() { return m_state; }
     Controls &controls() { return m_controls; }
     Dialogs &dialogs() { return m_dialogs; }
-    tarel_tools::WebClient &webClient() { return *m_web; }
-    tarel_tools::RegPlatforms &regPlatforms() { return *m_platforms; }
+    WebClient &webClient() { return *m_web; }
+    RegPlatforms &regPlatforms() { return *m_platforms; }
     SessionClock &sessionClock() { return *m_clock; }
     LoginFlow &loginFlow() { return *m_login; }
     RegistrationFlow &registrationFlow() { return *m_registration; }
@@ -93,9 +93,9 @@ private:
     ServiceAddresses m_addresses;
     Dialogs m_dialogs;
     Controls m_controls;
-    std::unique_ptr<tarel_tools::PlanPage> m_planPage;
-    std::unique_ptr<tarel_tools::WebClient> m_web;
-    std::unique_ptr<tarel_tools::RegPlatforms> m_platforms;
+    std::unique_ptr<PlanPage> m_planPage;
+    std::unique_ptr<WebClient> m_web;
+    std::unique_ptr<RegPlatforms> m_platforms;
     std::unique_ptr<TrayNotices> m_tray;
     std::unique_ptr<SoftwareInfo> m_softwareInfo;
     std::unique_ptr<LoginFlow> m_login;
@@ -106,3 +106,5 @@ private:
     bool m_unloaded = false;
     bool m_shownOnce = false;
 };
+
+} // namespace zq

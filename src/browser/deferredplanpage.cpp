@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -153,4 +153,4 @@ void DeferredPlanPage::setSilent(bool silent)
         m_engine->setSilent(silent);
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -1,9 +1,9 @@
 #include "planpage.h"
 
-namespace tarel_tools {
+namespace zq {
 
 PlanPage::PlanPage(QObject *parent) : QObject(parent) {}
 
 PlanPage::~PlanPage() = default;
 
-} // namespace tarel_tools
+} // namespace zq

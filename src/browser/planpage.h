@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace tarel_tools {
+namespace zq {
 
 // The window's view of the service's plan page: open it, read its script globals, run a
 // page script. The browser engine stays behind this class; nothing that uses it needs
@@ -48,4 +48,4 @@ Q_SIGNALS:
     void loadFinished(bool ok);
 };
 
-} // namespace tarel_tools
+} // namespace zq

@@ -1,6 +1,6 @@
 #include "machineid.h"
 
-namespace tarel_tools {
+namespace zq {
 
 QString pickMacAddress(const QList<NetworkInterfaceInfo> &interfaces)
 {
@@ -28,4 +28,4 @@ QString pickAdapterMacAddress(const QList<AdapterConfiguration> &adapters)
     return {};
 }
 
-} // namespace tarel_tools
+} // namespace zq

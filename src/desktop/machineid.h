@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-namespace tarel_tools {
+namespace zq {
 
 // What the choice of the machine's address needs to know of one network interface.
 struct NetworkInterfaceInfo
@@ -38,4 +38,4 @@ QString pickAdapterMacAddress(const QList<AdapterConfiguration> &adapters);
 // elsewhere pickMacAddress over the system's interfaces in their enumeration order.
 QString getMacAddress();
 
-} // namespace tarel_tools
+} // namespace zq

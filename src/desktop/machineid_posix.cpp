@@ -3,7 +3,7 @@
 
 #include <QNetworkInterface>
 
-namespace tarel_tools {
+namespace zq {
 
 QString getMacAddress()
 {
@@ -18,4 +18,4 @@ QString getMacAddress()
     return address;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -165,4 +165,4 @@ QString getMacAddress()
     return address;
 }
 
-} // namespace tarel_tools
+} // namespace zq

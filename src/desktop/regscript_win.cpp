@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 QString startUpScriptName()
 {
@@ -33,4 +33,4 @@ bool prepareScriptProcess(QProcess &process, const QString &script)
     return true;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -4,8 +4,9 @@
 
 class QProcess;
 
+namespace zq {
+
 // What differs between the systems in starting the component script; one file per system.
-namespace tarel_tools {
 
 // The script's file name in the cfg folder: reg.bat on Windows, reg.sh elsewhere.
 QString startUpScriptName();
@@ -14,4 +15,4 @@ QString startUpScriptName();
 // folder, set by the caller). False when that program cannot be named.
 bool prepareScriptProcess(QProcess &process, const QString &script);
 
-} // namespace tarel_tools
+} // namespace zq

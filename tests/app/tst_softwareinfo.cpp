@@ -1,4 +1,4 @@
-// init_var against a loopback server whose answers each test writes.
+// refreshSoftwareInfo against a loopback server whose answers each test writes.
 #include "app/clickablelabel.h"
 #include "app/platformlist.h"
 #include "loopbackserver.h"
@@ -16,6 +16,7 @@
 #include <future>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -35,7 +36,7 @@ const QByteArray kGoodAnswer =
 
 } // namespace
 
-class SoftwareInfoTest : public QObject
+class TestSoftwareInfo : public QObject
 {
     Q_OBJECT
 
@@ -51,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(int(got.size()), 1);
         // The title travels encoded in code page 936: every byte as %XX.
         QString title;
-        for (char byte : tarel_tools::toAnsi(u"栖木分分彩智能做号计划软件"_s))
+        for (char byte : toAnsi(u"栖木分分彩智能做号计划软件"_s))
             title += u'%' + QString::number(quint8(byte), 16).toUpper();
         const QString query = u"?act=tarel_zt_info&pt=default&code=zq_softinfo&c="_s + title + u"&v=v1_7&b=20180330"_s;
         QCOMPARE(got[0].method, "POST"_ba);
@@ -70,24 +71,24 @@ private Q_SLOTS:
         const Controls &c = h.window->controls();
 
         // Escaped slashes become plain ones.
-        QCOMPARE(s.plan_page_url, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
-        QCOMPARE(s.reg_platform_text, u"A a|1,B|2"_s);
-        QCOMPARE(s.online_url, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
+        QCOMPARE(s.planPageUrl, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
+        QCOMPARE(s.regPlatformText, u"A a|1,B|2"_s);
+        QCOMPARE(s.onlineUrl, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
                                                u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
         QCOMPARE(c.tipsLabel(4)->text(), u"公告"_s);
         QCOMPARE(c.tipsLabel(8)->text(), u"QQ:1 彩票平台开户："_s);
-        QCOMPARE(s.reg_link_codes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
+        QCOMPARE(s.regLinkCodes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(c.regLink(i)->text(), u"P%1 |"_s.arg(i));
-            QVERIFY(!c.regLink(i)->isHidden());
+            QCOMPARE(c.platformLink(i)->text(), u"P%1 |"_s.arg(i));
+            QVERIFY(!c.platformLink(i)->isHidden());
         }
         for (int i = 3; i < 12; ++i)
-            QVERIFY(c.regLink(i)->isHidden());
+            QVERIFY(c.platformLink(i)->isHidden());
         // The platform names lose their blanks; the first is chosen.
-        QCOMPARE(c.reg_pt->count(), 2);
-        QCOMPARE(c.reg_pt->itemText(0), u"Aa"_s);
-        QCOMPARE(c.reg_pt->itemText(1), u"B"_s);
-        QCOMPARE(c.reg_pt->currentIndex(), 0);
+        QCOMPARE(c.regPlatform->count(), 2);
+        QCOMPARE(c.regPlatform->itemText(0), u"Aa"_s);
+        QCOMPARE(c.regPlatform->itemText(1), u"B"_s);
+        QCOMPARE(c.regPlatform->currentIndex(), 0);
         QCOMPARE(h.window->regPlatforms().saved(), u"A a|1,B|2"_s);
     }
 
@@ -124,10 +125,10 @@ private Q_SLOTS:
         if (!userCopy.isNull())
             h.cfgWritable = [](const QString &) { return false; };
         h.window->startUp();
-        QCOMPARE(h.window->state().cfg_path, userCopy.isNull() ? h.cfgPath() : userFile);
+        QCOMPARE(h.window->state().cfgPath, userCopy.isNull() ? h.cfgPath() : userFile);
         const QByteArray target = server.received().at(0).target;
         QVERIFY2(target.contains(QByteArray("&code=" + sent.toLatin1() + "&c=")), target.constData());
-        QVERIFY(h.window->state().online_url.contains(u"a=online&code="_s + sent + u"&u="_s));
+        QVERIFY(h.window->state().onlineUrl.contains(u"a=online&code="_s + sent + u"&u="_s));
     }
 
     void emptyFirstAnswer_secondIsUsed()
@@ -139,7 +140,7 @@ private Q_SLOTS:
         WindowHarness h(server.base());
         h.window->startUp();
         QCOMPARE(int(server.received().size()), 2);
-        QCOMPARE(h.window->state().reg_link_codes.size(), 3);
+        QCOMPARE(h.window->state().regLinkCodes.size(), 3);
         QCOMPARE(h.window->controls().tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
     }
 
@@ -152,14 +153,14 @@ private Q_SLOTS:
         const Controls &c = h.window->controls();
         QCOMPARE(int(server.received().size()), 2);
         QCOMPARE(c.tipsLabel(0)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
-        QVERIFY(h.window->state().online_url.isEmpty());
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
+        QVERIFY(h.window->state().onlineUrl.isEmpty());
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(c.regLink(i)->text(), u"."_s);
-            QVERIFY(!c.regLink(i)->isHidden());
+            QCOMPARE(c.platformLink(i)->text(), u"."_s);
+            QVERIFY(!c.platformLink(i)->isHidden());
         }
         // Start-up goes on: the tray icon and the caption still come.
-        QVERIFY(h.window->state().curTarelMsgTips != nullptr);
+        QVERIFY(h.window->state().trayNotifier != nullptr);
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
     }
 
@@ -189,9 +190,9 @@ private Q_SLOTS:
         h.window->startUp();
         const Controls &c = h.window->controls();
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(!c.regLink(i)->isHidden(), i < shown);
+            QCOMPARE(!c.platformLink(i)->isHidden(), i < shown);
             if (i < shown)
-                QCOMPARE(c.regLink(i)->text(), captions.at(i));
+                QCOMPARE(c.platformLink(i)->text(), captions.at(i));
         }
     }
 
@@ -202,8 +203,8 @@ private Q_SLOTS:
         WindowHarness h(server.base());
         h.window->startUp();
         for (int i = 0; i < 12; ++i)
-            QCOMPARE(h.window->controls().regLink(i)->text(), u"."_s);
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
+            QCOMPARE(h.window->controls().platformLink(i)->text(), u"."_s);
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
     }
 
     void laterAnswer_bringsAHiddenLinkBack()
@@ -214,17 +215,17 @@ private Q_SLOTS:
         });
         WindowHarness h(server.base());
         h.window->startUp();
-        QVERIFY(h.window->controls().regLink(2)->isHidden());
-        h.window->init_var();
-        QVERIFY(!h.window->controls().regLink(2)->isHidden());
-        QCOMPARE(h.window->controls().regLink(2)->text(), u"C |"_s);
+        QVERIFY(h.window->controls().platformLink(2)->isHidden());
+        h.window->refreshSoftwareInfo();
+        QVERIFY(!h.window->controls().platformLink(2)->isHidden());
+        QCOMPARE(h.window->controls().platformLink(2)->text(), u"C |"_s);
     }
 
     void stopSignalDuringTheWait_endsStartUpThere()
     {
         LoopbackServer server;
         WindowHarness h(server.base());
-        zq *window = h.window.get();
+        MainWindow *window = h.window.get();
         std::promise<void> answer;
         server.setHandler([window, held = answer.get_future().share()](const LoopbackServer::Received &, int) {
             // The request is on the wire: the stop signal comes now, while start-up waits for it.
@@ -239,8 +240,8 @@ private Q_SLOTS:
         // No retry, no tray icon put back, no start timer.
         QCOMPARE(int(server.received().size()), 1);
         QVERIFY(h.tray->calls.isEmpty());
-        QVERIFY(!h.window->controls().delay_timer->isActive());
-        QVERIFY(h.window->state().curTarelMsgTips == nullptr);
+        QVERIFY(!h.window->controls().startTimer->isActive());
+        QVERIFY(h.window->state().trayNotifier == nullptr);
         // A second stop asks the event loop to end once more.
         h.window->closeByProgram();
         QCOMPARE(h.exits, (QList<int>{0, 0}));
@@ -252,12 +253,12 @@ private Q_SLOTS:
         server.setHandler(answerAlways("<html>500 oops</html>"));
         WindowHarness h(server.base());
         h.window->startUp();
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
-        QVERIFY(!h.window->state().online_url.isEmpty());
-        QCOMPARE(h.window->controls().regLink(0)->text(), u"."_s);
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
+        QVERIFY(!h.window->state().onlineUrl.isEmpty());
+        QCOMPARE(h.window->controls().platformLink(0)->text(), u"."_s);
         QCOMPARE(h.window->controls().tipsLabel(4)->text(), QString());
     }
 };
 
-QTEST_MAIN(SoftwareInfoTest)
+QTEST_MAIN(TestSoftwareInfo)
 #include "tst_softwareinfo.moc"

@@ -5,9 +5,10 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
-using Interfaces = QList<tarel_tools::NetworkInterfaceInfo>;
-using Adapters = QList<tarel_tools::AdapterConfiguration>;
+using Interfaces = QList<NetworkInterfaceInfo>;
+using Adapters = QList<AdapterConfiguration>;
 
 void TestMachineId::pickMacAddress_data()
 {
@@ -33,7 +34,7 @@ void TestMachineId::pickMacAddress()
 {
     QFETCH(Interfaces, interfaces);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::pickMacAddress(interfaces), expected);
+    QCOMPARE(zq::pickMacAddress(interfaces), expected);
 }
 
 void TestMachineId::pickAdapterMacAddress_data()
@@ -59,7 +60,7 @@ void TestMachineId::pickAdapterMacAddress()
 {
     QFETCH(Adapters, adapters);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::pickAdapterMacAddress(adapters), expected);
+    QCOMPARE(zq::pickAdapterMacAddress(adapters), expected);
 }
 
 QTEST_GUILESS_MAIN(TestMachineId)

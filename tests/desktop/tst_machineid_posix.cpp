@@ -6,6 +6,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 void TestMachineId::getMacAddress_agreesWithTheSystem_data()
 {
@@ -28,7 +29,7 @@ void TestMachineId::getMacAddress_agreesWithTheSystem_data()
 void TestMachineId::getMacAddress_agreesWithTheSystem()
 {
     QFETCH(QString, expected);
-    const QString mac = tarel_tools::getMacAddress();
+    const QString mac = getMacAddress();
     QCOMPARE(mac, expected);
     if (!mac.isEmpty() && mac.size() == 17)
         QVERIFY(QRegularExpression(u"^([0-9A-F]{2}:){5}[0-9A-F]{2}$"_s).match(mac).hasMatch());

@@ -10,6 +10,7 @@
 #include <objbase.h>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -123,7 +124,7 @@ void TestMachineId::getMacAddress_agreesWithTheSystem()
                                                                                         : COINIT_MULTITHREADED);
         }
         beforeCall = apartmentState();
-        mac = tarel_tools::getMacAddress();
+        mac = getMacAddress();
         afterCall = apartmentState();
         if (apartment != int(Apartment::None) && SUCCEEDED(setUp))
             CoUninitialize();

@@ -14,6 +14,7 @@
 #endif
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -58,9 +59,9 @@ private Q_SLOTS:
         const QString programDir = root.filePath(programFolder);
         QVERIFY(QDir().mkpath(programDir + u"/cfg"_s));
         // Not executable on purpose: the script is handed to the system's shell.
-        QVERIFY(TestFiles::write(programDir + u"/cfg/"_s + tarel_tools::startUpScriptName(), gatedScript()));
+        QVERIFY(TestFiles::write(programDir + u"/cfg/"_s + startUpScriptName(), gatedScript()));
 
-        QVERIFY(tarel_tools::runRegBat(programDir));
+        QVERIFY(runRegBat(programDir));
         // Relative marker: it lands in cfg only if the script runs there.
         const QString marker = programDir + u"/cfg/started.txt"_s;
         // Still at its gate: the program went on without waiting.
@@ -73,7 +74,7 @@ private Q_SLOTS:
     void scriptProcess_isTheSystemShellWithoutAWindow()
     {
         QProcess process;
-        QVERIFY(tarel_tools::prepareScriptProcess(process, u"reg"_s));
+        QVERIFY(prepareScriptProcess(process, u"reg"_s));
 #ifdef Q_OS_WIN
         wchar_t systemDir[MAX_PATH] = {};
         const UINT length = GetSystemDirectoryW(systemDir, MAX_PATH);
@@ -113,12 +114,12 @@ private Q_SLOTS:
         if (layout != u"none"_s)
             QVERIFY(QDir().mkpath(programDir.filePath(u"cfg"_s)));
         if (layout == u"folder"_s)
-            QVERIFY(QDir().mkpath(programDir.filePath(u"cfg/"_s + tarel_tools::startUpScriptName())));
+            QVERIFY(QDir().mkpath(programDir.filePath(u"cfg/"_s + startUpScriptName())));
         if (layout == u"other"_s)
             QVERIFY(TestFiles::write(programDir.filePath(bySystem(u"cfg/reg.bat"_s, u"cfg/reg.sh"_s)),
                                      "echo x > started.txt\r\n"));
-        QVERIFY(!tarel_tools::runRegBat(programDir.path()));
-        QVERIFY(!tarel_tools::runRegBat(QString()));
+        QVERIFY(!runRegBat(programDir.path()));
+        QVERIFY(!runRegBat(QString()));
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestMd5Calc final : public QObject
 {
@@ -53,14 +54,14 @@ void TestMd5Calc::md5Hex()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(Md5_Calc::md5Hex(text), expected);
+    QCOMPARE(zq::md5Hex(text), expected);
 }
 
 void TestMd5Calc::md5Hex_isAlways32UppercaseHexDigits()
 {
     // Low bytes need their leading zero; any lowercase or dropped digit breaks the form.
     for (int i = 0; i < 300; ++i) {
-        const QString digest = Md5_Calc::md5Hex(QString::number(i));
+        const QString digest = zq::md5Hex(QString::number(i));
         QCOMPARE(digest.size(), 32);
         for (const QChar c : digest)
             QVERIFY2((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'), qPrintable(digest));

@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestAnsi final : public QObject
 {
@@ -39,7 +40,7 @@ void TestAnsi::toAnsi()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
-    QCOMPARE(tarel_tools::toAnsi(text), expected);
+    QCOMPARE(zq::toAnsi(text), expected);
 }
 
 void TestAnsi::fromAnsi_data()
@@ -65,24 +66,24 @@ void TestAnsi::fromAnsi()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::fromAnsi(bytes), expected);
+    QCOMPARE(zq::fromAnsi(bytes), expected);
 }
 
 void TestAnsi::roundTrip_keepsGbkText()
 {
     const QString text = u"栖木分分彩智能做号计划软件 v1.7 投注期:0001-9999期:"_s;
-    QCOMPARE(tarel_tools::fromAnsi(tarel_tools::toAnsi(text)), text);
-    QCOMPARE(tarel_tools::toAnsi(text).size(), 2 * 17 + 17);
+    QCOMPARE(zq::fromAnsi(zq::toAnsi(text)), text);
+    QCOMPARE(zq::toAnsi(text).size(), 2 * 17 + 17);
 }
 
 void TestAnsi::longText_convertsWhole()
 {
     // Longer than the converter's working buffer, in both directions.
     const QString text = QString(3000, u'中') + u"end"_s;
-    const QByteArray bytes = tarel_tools::toAnsi(text);
+    const QByteArray bytes = zq::toAnsi(text);
     QCOMPARE(bytes.size(), 6003);
     QVERIFY(bytes.endsWith("end"));
-    QCOMPARE(tarel_tools::fromAnsi(bytes), text);
+    QCOMPARE(zq::fromAnsi(bytes), text);
 }
 
 QTEST_GUILESS_MAIN(TestAnsi)

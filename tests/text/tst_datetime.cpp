@@ -5,6 +5,7 @@
 #include <ctime>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestDateTime final : public QObject
 {
@@ -92,9 +93,9 @@ void TestDateTime::formatDate_modes()
     QFETCH(int, mode);
     QFETCH(QVariant, expected);
     const QDateTime value(QDate(2018, 3, 30), QTime(8, 5, 9));
-    QCOMPARE(tarel_tools::formatDate(value, mode), expected);
-    QCOMPARE(tarel_tools::formatDate(u"2018-03-30 08:05:09"_s, mode), expected);
-    QCOMPARE(tarel_tools::formatDate(u"2018-3-30 8:5:9"_s, mode), expected);
+    QCOMPARE(formatDate(value, mode), expected);
+    QCOMPARE(formatDate(u"2018-03-30 08:05:09"_s, mode), expected);
+    QCOMPARE(formatDate(u"2018-3-30 8:5:9"_s, mode), expected);
 }
 
 void TestDateTime::formatDate_quarter_data()
@@ -112,9 +113,9 @@ void TestDateTime::formatDate_quarter()
     QFETCH(QString, expected);
     // First and last day of the month, at the edges of the day.
     const QDate first(2018, month, 1);
-    QCOMPARE(tarel_tools::formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
+    QCOMPARE(formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
     QCOMPARE(
-        tarel_tools::formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(),
+        formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(),
         expected);
 }
 
@@ -153,26 +154,26 @@ void TestDateTime::formatDate_inputs()
 {
     QFETCH(QVariant, value);
     QFETCH(QVariant, expected);
-    QCOMPARE(tarel_tools::formatDate(value, 1), expected);
+    QCOMPARE(formatDate(value, 1), expected);
 }
 
 void TestDateTime::formatDate_nullAndEmpty_comeBackUnchanged()
 {
     for (int mode = -1; mode <= 14; ++mode) {
-        const QVariant null = tarel_tools::formatDate(QVariant(), mode);
+        const QVariant null = formatDate(QVariant(), mode);
         QVERIFY(!null.isValid());
-        const QVariant empty = tarel_tools::formatDate(QVariant(QString()), mode);
+        const QVariant empty = formatDate(QVariant(QString()), mode);
         QCOMPARE(empty.typeId(), int(QMetaType::QString));
         QVERIFY(empty.toString().isEmpty());
-        QVERIFY(!tarel_tools::formatDate(u"abc"_s, mode).isValid());
+        QVERIFY(!formatDate(u"abc"_s, mode).isValid());
     }
 }
 
 void TestDateTime::formatDate_modeZero_returnsTheValue()
 {
     const QDateTime value(QDate(2018, 3, 30), QTime(8, 5, 9));
-    QCOMPARE(tarel_tools::formatDate(value, 0), QVariant(value));
-    QCOMPARE(tarel_tools::formatDate(u"2018-3-5"_s, 0), QVariant(u"2018-3-5"_s));
+    QCOMPARE(formatDate(value, 0), QVariant(value));
+    QCOMPARE(formatDate(u"2018-3-5"_s, 0), QVariant(u"2018-3-5"_s));
 }
 
 void TestDateTime::getTimeStamp_data()
@@ -200,13 +201,13 @@ void TestDateTime::getTimeStamp()
     QFETCH(int, mode);
     QFETCH(QDateTime, now);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::getTimeStamp(mode, now), expected);
+    QCOMPARE(zq::getTimeStamp(mode, now), expected);
 }
 
 void TestDateTime::getTimeStamp_now_isFourteenDigits()
 {
     const QDateTime before = QDateTime::currentDateTime();
-    const QString stamp = tarel_tools::getTimeStamp(1);
+    const QString stamp = zq::getTimeStamp(1);
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(stamp.size(), 14);
     const QDateTime read = QDateTime::fromString(stamp, u"yyyyMMddhhmmss"_s);
@@ -256,7 +257,7 @@ void TestDateTime::readDateHeader()
 {
     QFETCH(QString, headers);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::readDateHeader(headers), expected);
+    QCOMPARE(zq::readDateHeader(headers), expected);
 }
 
 void TestDateTime::addSecondsToClock_data()
@@ -284,7 +285,7 @@ void TestDateTime::addSecondsToClock()
     QFETCH(qint64, seconds);
     QFETCH(QString, expected);
     skipRowWithoutDaylightSaving();
-    QCOMPARE(tarel_tools::addSecondsToClock(clock, seconds), expected);
+    QCOMPARE(zq::addSecondsToClock(clock, seconds), expected);
 }
 
 void TestDateTime::secondsBetween_data()
@@ -311,7 +312,7 @@ void TestDateTime::secondsBetween()
     QFETCH(bool, readable);
     QFETCH(qint64, expected);
     skipRowWithoutDaylightSaving();
-    const std::optional<qint64> seconds = tarel_tools::secondsBetween(from, to);
+    const std::optional<qint64> seconds = zq::secondsBetween(from, to);
     QCOMPARE(seconds.has_value(), readable);
     if (readable)
         QCOMPARE(*seconds, expected);
