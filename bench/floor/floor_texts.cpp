@@ -5,8 +5,8 @@
 // no request, no network library. It is what Qt costs to put these Chinese texts on screen;
 // bench/run.sh reports zq's start-up against it beside the bare window.
 
-#include "app/layoutbuilder.h"
-#include "app/startupmarks.h"
+#include "app/window/layoutbuilder.h"
+#include "app/window/startupmarks.h"
 #include "floorwindow.h"
 
 #include <QApplication>

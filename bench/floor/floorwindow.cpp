@@ -1,7 +1,7 @@
 #include "floorwindow.h"
 
-#include "app/firstframeprobe.h"
-#include "app/startupmarks.h"
+#include "app/window/firstframeprobe.h"
+#include "app/window/startupmarks.h"
 
 #include <QDateTime>
 #include <QGuiApplication>

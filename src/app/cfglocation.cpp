@@ -1,6 +1,6 @@
 #include "cfglocation.h"
 
-#include "applogging.h"
+#include "app/window/applogging.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "clickablelabel.h"
-#include "controls.h"
-#include "controltable.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/controls.h"
+#include "app/window/controltable.h"
 #include "desktop/links.h"
 #include "serviceaddresses.h"
 

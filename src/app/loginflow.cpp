@@ -2,9 +2,9 @@
 
 #include "appstate.h"
 #include "browser/planpage.h"
-#include "clickablelabel.h"
-#include "controls.h"
-#include "dialogs.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/controls.h"
+#include "app/window/dialogs.h"
 #include "net/webclient.h"
 #include "savedlogin.h"
 #include "serviceaddresses.h"

@@ -3,7 +3,7 @@
 #include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "controls.h"
+#include "app/window/controls.h"
 #include "text/jsontext.h"
 
 #include <QPlainTextEdit>

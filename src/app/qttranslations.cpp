@@ -1,6 +1,6 @@
 #include "qttranslations.h"
 
-#include "applogging.h"
+#include "app/window/applogging.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,7 @@
 #include "registrationflow.h"
 
-#include "controls.h"
-#include "dialogs.h"
+#include "app/window/controls.h"
+#include "app/window/dialogs.h"
 #include "net/webclient.h"
 #include "platformlist.h"
 #include "serviceaddresses.h"

@@ -3,7 +3,7 @@
 #include "appstate.h"
 #include "tray/traybackend.h"
 #include "tray/traynotifier.h"
-#include "windowfront.h"
+#include "app/window/windowfront.h"
 
 #include <QWidget>
 

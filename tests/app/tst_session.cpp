@@ -1,7 +1,7 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
 #include "app/cfglocation.h"
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/platformlist.h"
 #include "app/registrationflow.h"

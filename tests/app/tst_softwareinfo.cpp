@@ -1,5 +1,5 @@
 // refreshSoftwareInfo against a loopback server whose answers each test writes.
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "app/platformlist.h"
 #include "loopbackserver.h"
 #include "text/ansi.h"

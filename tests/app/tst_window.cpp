@@ -1,8 +1,8 @@
 // The window as it is created, its panels and links, and how it closes.
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
-#include "app/windowfront.h"
+#include "app/window/windowfront.h"
 #include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"

@@ -1,6 +1,6 @@
 // One whole user journey through the real window, the real browser engine and the real
 // stand-in service: start, register, log in, watch the numbers, copy them.
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "browser/webengineplanpage.h"
 #include "devservice.h"
 #include "windowharness.h"

@@ -1,7 +1,7 @@
 // Every way the stand-in service can misbehave, against every request the client makes:
 // what the user sees, that the call ends within its deadline, and that cfg.ini stays as
 // it was (or, for the one good answer among the faults, changes exactly as a login writes it).
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/sessionclock.h"
 #include "devservice.h"

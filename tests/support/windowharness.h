@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/cfglocation.h"
-#include "app/zq.h"
+#include "app/mainwindow.h"
 #include "browser/planpage.h"
 #include "testfiles.h"
 #include "recordingtray.h"

@@ -2,8 +2,8 @@
 
 #include "appconfig.h"
 #include "appstate.h"
-#include "controls.h"
-#include "dialogs.h"
+#include "app/window/controls.h"
+#include "app/window/dialogs.h"
 #include "serviceaddresses.h"
 
 #include <QWidget>
