@@ -69,7 +69,7 @@ class TestSession : public QObject
     void login(WindowHarness &h, const QString &account, const QString &password)
     {
         const Controls &c = h.window->controls();
-        h.window->linksPanels().onTipsLabelClicked(1);
+        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
         c.loginUser->setText(account);
         c.loginPass->setText(password);
         QTest::mouseClick(c.loginButton, Qt::LeftButton);
@@ -109,8 +109,8 @@ private Q_SLOTS:
 #endif
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
         QVERIFY(!c.loginBox->isVisible());
-        QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
-        QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+        QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() && !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+        QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() && c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() && c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
         QVERIFY(c.outplan->isVisible());
         QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
 
@@ -210,7 +210,7 @@ private Q_SLOTS:
 
         // Registered whole: the service keeps the account exactly as typed.
         const Controls &c = h->window->controls();
-        h->window->linksPanels().onTipsLabelClicked(2);
+        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
         c.regUser->setText(account);
         c.regPass->setText(u"pw"_s);
         c.regEmail->setText(u"a@b.c"_s);
@@ -229,7 +229,7 @@ private Q_SLOTS:
         h->window->show();
         const Controls &c = h->window->controls();
         QVERIFY(c.regPlatform->count() >= 2);
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
         QVERIFY(c.registrationBox->isVisible());
         QTest::keyClicks(c.regUser, u" newbie "_s);
         QTest::keyClicks(c.regPass, u"s3cret"_s);
@@ -275,7 +275,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         auto h = startedWindow();
         const Controls &c = h->window->controls();
-        h->window->linksPanels().onTipsLabelClicked(2);
+        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
         c.regUser->setText(u"u1"_s);
         c.regPass->setText(u"p1"_s);
         c.regPlatformAccount->setText(u"s1"_s);
@@ -310,7 +310,7 @@ private Q_SLOTS:
         QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
         QCOMPARE(s.nextReportText, u"2026-12-08 12:25:37"_s);
         QVERIFY(h->window->controls().browser->isVisibleTo(h->window.get()));
-        QVERIFY(!h->window->controls().tipsLabel(0)->isVisibleTo(h->window.get()));
+        QVERIFY(!h->window->controls().tipsLabel(TipsLabel::StartUpNotice)->isVisibleTo(h->window.get()));
         // Anonymous: the plan page opens with empty account and password.
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
 

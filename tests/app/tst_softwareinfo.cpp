@@ -75,8 +75,8 @@ private Q_SLOTS:
         QCOMPARE(s.regPlatformText, u"A a|1,B|2"_s);
         QCOMPARE(s.onlineUrl, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
                                                u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
-        QCOMPARE(c.tipsLabel(4)->text(), u"公告"_s);
-        QCOMPARE(c.tipsLabel(8)->text(), u"QQ:1 彩票平台开户："_s);
+        QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), u"公告"_s);
+        QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"QQ:1 彩票平台开户："_s);
         QCOMPARE(s.regLinkCodes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(c.platformLink(i)->text(), u"P%1 |"_s.arg(i));
@@ -141,7 +141,7 @@ private Q_SLOTS:
         h.window->startUp();
         QCOMPARE(int(server.received().size()), 2);
         QCOMPARE(h.window->state().regLinkCodes.size(), 3);
-        QCOMPARE(h.window->controls().tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
     }
 
     void twoEmptyAnswers_showTheFailureAndChangeNothingElse()
@@ -152,7 +152,7 @@ private Q_SLOTS:
         h.window->startUp();
         const Controls &c = h.window->controls();
         QCOMPARE(int(server.received().size()), 2);
-        QCOMPARE(c.tipsLabel(0)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
         QVERIFY(h.window->state().onlineUrl.isEmpty());
         QVERIFY(h.window->state().planPageUrl.isEmpty());
         for (int i = 0; i < 12; ++i) {
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QVERIFY(h.window->state().planPageUrl.isEmpty());
         QVERIFY(!h.window->state().onlineUrl.isEmpty());
         QCOMPARE(h.window->controls().platformLink(0)->text(), u"."_s);
-        QCOMPARE(h.window->controls().tipsLabel(4)->text(), QString());
+        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::NoticeLine)->text(), QString());
     }
 };
 

@@ -60,8 +60,8 @@ private Q_SLOTS:
         h.window->show();
         const Controls &c = h.window->controls();
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
-        QVERIFY(c.tipsLabel(0)->isVisible());
-        QCOMPARE(c.tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
         QVERIFY(!c.browser->isVisible());
         for (int hidden : {5, 6, 7})
             QVERIFY2(!c.tipsLabel(hidden)->isVisible(), qPrintable(QString::number(hidden)));
@@ -99,16 +99,16 @@ private Q_SLOTS:
         QCOMPARE(c.linkPanelToggle->toolTip(), u"展开/关闭平台开户链接"_s);
         QCOMPARE(c.goToRegistrationButton->toolTip(), u"去注册！"_s);
         QCOMPARE(c.regEmail->text(), u"@"_s);
-        QCOMPARE(textColour(c.tipsLabel(1)), QColor(0xC0, 0x00, 0x00));
-        QCOMPARE(textColour(c.tipsLabel(5)), QColor(0xD0, 0x00, 0x00));
-        QVERIFY(c.tipsLabel(1)->font().underline());
-        QCOMPARE(c.tipsLabel(0)->font().pointSizeF(), 12.0);
-        QVERIFY(c.tipsLabel(0)->font().families().contains(u"SimSun"_s));
-        QCOMPARE(c.tipsLabel(1)->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LoginLink)), QColor(0xC0, 0x00, 0x00));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::CopyNumbersLink)), QColor(0xD0, 0x00, 0x00));
+        QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->font().underline());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->font().pointSizeF(), 12.0);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->font().families().contains(u"SimSun"_s));
+        QCOMPARE(c.tipsLabel(TipsLabel::LoginLink)->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(c.loginButton->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(c.tipsLabel(4)->cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(c.tipsLabel(2)->alignment() & Qt::AlignRight);
-        QVERIFY(c.tipsLabel(0)->alignment() & Qt::AlignHCenter);
+        QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(c.tipsLabel(TipsLabel::RegistrationLink)->alignment() & Qt::AlignRight);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->alignment() & Qt::AlignHCenter);
         QCOMPARE(c.platformLink(0)->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
         // The panel paints its own face: the page below it must not show through.
         QVERIFY(c.linkPanel->autoFillBackground());
@@ -140,7 +140,7 @@ private Q_SLOTS:
             if (w != box && w->isVisible() && w->geometry().intersects(box->geometry()))
                 beneath.append(w);
         }
-        QVERIFY(beneath.contains(h.window->controls().tipsLabel(2)));
+        QVERIFY(beneath.contains(h.window->controls().tipsLabel(TipsLabel::RegistrationLink)));
         // What the box's place shows must not change when the controls beneath it go.
         const QImage shown = h.window->grab(box->geometry()).toImage();
         for (QWidget *w : beneath)
@@ -177,7 +177,7 @@ private Q_SLOTS:
         const qreal windowPoints = h.window->font().pointSizeF();
         QVERIFY(windowPoints != 7.5);
         QCOMPARE(c.registrationBox->font().pointSizeF(), 7.5);
-        for (QWidget *w : QList<QWidget *>{c.platformLink(0), c.tipsLabel(8), c.linkPanelToggle, c.loginButton, c.registerButton,
+        for (QWidget *w : QList<QWidget *>{c.platformLink(0), c.tipsLabel(TipsLabel::LinkPanelHeading), c.linkPanelToggle, c.loginButton, c.registerButton,
                                            c.tipsLabel(27), c.regPlatform})
             QCOMPARE(w->font().pointSizeF(), windowPoints);
         // Own fonts stay: 宋体 10.5 and Arial 9.75 inside the login box.
@@ -387,16 +387,16 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(Qt::black));
         h.window->linksPanels().onPlatformSignUpClicked();
         QCOMPARE(c.linkPanel->width(), 995);
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(0xFF, 0, 0));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(0xFF, 0, 0));
         // Already open: it stays open.
         h.window->linksPanels().onPlatformSignUpClicked();
         QCOMPARE(c.linkPanel->width(), 995);
         QTest::mouseClick(c.linkPanelToggle, Qt::LeftButton);
         QCOMPARE(c.linkPanel->width(), 401);
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(Qt::black));
     }
 
     void noticeLabels_switchBoxesAndOthersDoNothing()
@@ -404,9 +404,9 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         const Controls &c = h.window->controls();
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
         QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
-        QTest::mouseClick(c.tipsLabel(1), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::LoginLink), Qt::LeftButton);
         QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
         for (int index : {0, 4, 8, 6}) {
             QTest::mouseClick(c.tipsLabel(index), Qt::LeftButton);
@@ -417,7 +417,7 @@ private Q_SLOTS:
         QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
         QTest::mouseClick(c.registrationCancelButton, Qt::LeftButton);
         QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
-        h.window->linksPanels().onTipsLabelClicked(1);
+        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
         QTest::mouseClick(c.closeLoginButton, Qt::LeftButton);
         QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
     }

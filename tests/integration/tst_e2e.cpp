@@ -76,18 +76,18 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(serviceSaw(service, u"caieventhandle.php"_s));
-        QVERIFY(!c.tipsLabel(4)->text().isEmpty());
-        QVERIFY(c.tipsLabel(8)->text().endsWith(u"彩票平台开户："_s));
+        QVERIFY(!c.tipsLabel(TipsLabel::NoticeLine)->text().isEmpty());
+        QVERIFY(c.tipsLabel(TipsLabel::LinkPanelHeading)->text().endsWith(u"彩票平台开户："_s));
         QVERIFY(c.platformLink(0)->text().endsWith(u" |"_s));
         QVERIFY(c.regPlatform->count() > 0);
 
         // Two seconds later the plan page opens for an anonymous visitor.
         QTRY_VERIFY_WITH_TIMEOUT(c.browser->isVisible(), 5000);
-        QVERIFY(!c.tipsLabel(0)->isVisible());
+        QVERIFY(!c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"u=&p="_s), 10000);
 
         // The user opens the registration box and registers.
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
         QVERIFY(c.registrationBox->isVisible());
         typeChinese(c.regUser, u"用户"_s);
         QTest::keyClicks(c.regUser, u"e2e"_s);
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QTest::mouseClick(c.loginButton, Qt::LeftButton);
         QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
         QVERIFY(window.windowTitle().endsWith(u") - 用户e2e"_s));
-        QVERIFY(c.outplan->isVisible() && c.tipsLabel(5)->isVisible());
+        QVERIFY(c.outplan->isVisible() && c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible());
 
         // The plan page opens for the account.
         QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"p=pass+1"_s), 10000);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QApplication::clipboard()->clear();
         const QString numbers = readPage(page, {u"tzNums"_s}).value(0);
         QVERIFY(!numbers.isEmpty());
-        QTest::mouseClick(c.tipsLabel(5), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::CopyNumbersLink), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::clipboard()->text().isEmpty(), 10000);
         // The page may move on between the two reads; what was copied is one of its values.
         const QString copied = QApplication::clipboard()->text();

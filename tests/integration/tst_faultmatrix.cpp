@@ -277,8 +277,8 @@ private Q_SLOTS:
         QStringList layoutLinks;
         for (int i = 0; i < 12; ++i)
             layoutLinks << c.platformLink(i)->text();
-        const QString layoutHeading = c.tipsLabel(8)->text();
-        const QString layoutAnnouncement = c.tipsLabel(4)->text();
+        const QString layoutHeading = c.tipsLabel(TipsLabel::LinkPanelHeading)->text();
+        const QString layoutAnnouncement = c.tipsLabel(TipsLabel::NoticeLine)->text();
         const QString caption = kProgramTitle + u"(v1.7) "_s;
 
         Outcome got;
@@ -298,7 +298,7 @@ private Q_SLOTS:
             w.show();
             QCOMPARE(w.windowTitle(), caption);
             if (target == u"login"_s) {
-                w.linksPanels().onTipsLabelClicked(1);
+                w.linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
                 QCOMPARE(c.loginUser->text(), kSavedUser);
                 c.loginUser->setText(u"demo"_s);
                 c.loginPass->setText(typed.isEmpty() ? u"demo123"_s : typed);
@@ -307,7 +307,7 @@ private Q_SLOTS:
                 QTest::mouseClick(c.loginButton, Qt::LeftButton);
                 got.elapsedMs = timer.elapsed();
             } else if (target == u"reg"_s) {
-                w.linksPanels().onTipsLabelClicked(2);
+                w.linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
                 QVERIFY(c.regPlatform->count() > 0);
                 c.regUser->setText(typed.isEmpty() ? u"fault_user"_s : typed);
                 c.regPass->setText(u"pw1"_s);
@@ -403,13 +403,13 @@ private Q_SLOTS:
         switch (expect) {
         case Expect::InfoFailed:
         case Expect::InfoNotJson:
-            QCOMPARE(c.tipsLabel(0)->text(), expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
+            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
             QCOMPARE(state.onlineUrl, expect == Expect::InfoFailed ? QString() : onlineTemplate);
             QVERIFY(state.planPageUrl.isEmpty());
             QVERIFY(state.regPlatformText.isEmpty());
             QVERIFY(state.regLinkCodes.isEmpty());
-            QCOMPARE(c.tipsLabel(4)->text(), layoutAnnouncement);
-            QCOMPARE(c.tipsLabel(8)->text(), layoutHeading);
+            QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), layoutAnnouncement);
+            QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), layoutHeading);
             for (int i = 0; i < 12; ++i) {
                 QCOMPARE(c.platformLink(i)->text(), layoutLinks.at(i));
                 QVERIFY(!c.platformLink(i)->isHidden());
@@ -421,13 +421,13 @@ private Q_SLOTS:
             QVERIFY(c.startTimer->isActive());
             break;
         case Expect::InfoDistributed: {
-            QCOMPARE(c.tipsLabel(0)->text(), kStartingNotice);
+            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), kStartingNotice);
             QCOMPARE(state.onlineUrl, onlineTemplate);
             QCOMPARE(state.planPageUrl, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
             QCOMPARE(state.regPlatformText, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
-            QCOMPARE(c.tipsLabel(4)->text(),
+            QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(),
                      u"欢迎使用栖木分分彩智能做号计划软件！这是本地演示服务，计划每3秒更新一次。"_s);
-            QCOMPARE(c.tipsLabel(8)->text(), u"客服QQ:12345 彩票平台开户："_s);
+            QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"客服QQ:12345 彩票平台开户："_s);
             const QStringList names{u"天天彩"_s, u"好运来"_s, u"幸运星"_s, u"金彩"_s, u"大发"_s, u"万家乐"_s};
             for (int i = 0; i < 12; ++i) {
                 QCOMPARE(c.platformLink(i)->isHidden(), i >= names.size());
@@ -447,7 +447,7 @@ private Q_SLOTS:
             QVERIFY(c.loginBox->isVisible());
             QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             QCOMPARE(w.windowTitle(), caption);
-            QVERIFY(c.tipsLabel(1)->isVisible() && c.tipsLabel(2)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->isVisible() && c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
             QVERIFY(!c.outplan->isVisible());
             for (const QString &address : std::as_const(h.page->navigations))
                 QVERIFY2(!address.contains(u"u=demo"_s), qPrintable(address));
@@ -457,8 +457,8 @@ private Q_SLOTS:
             QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
             QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
             QVERIFY(!c.loginBox->isVisible());
-            QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
-            QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+            QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() && !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() && c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() && c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
             QVERIFY(c.outplan->isVisible());
             QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             break;
@@ -517,7 +517,7 @@ private Q_SLOTS:
             QCOMPARE(state.reportPeriod, qint16(600));
             QVERIFY(!c.startTimer->isActive());
             QVERIFY(c.browser->isVisible());
-            QVERIFY(!c.tipsLabel(0)->isVisible());
+            QVERIFY(!c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
             QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
         }
     }
