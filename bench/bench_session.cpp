@@ -23,10 +23,10 @@
 
 #include "app/appconfig.h"
 #include "app/appstate.h"
-#include "app/window/controls.h"
 #include "app/loginflow.h"
-#include "app/sessionclock.h"
 #include "app/mainwindow.h"
+#include "app/sessionclock.h"
+#include "app/window/controls.h"
 #include "browser/enginesetup.h"
 #include "browser/planpage.h"
 #include "browser/webengineplanpage.h"

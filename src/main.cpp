@@ -1,7 +1,7 @@
 #include "app/appconfig.h"
+#include "app/mainwindow.h"
 #include "app/qttranslations.h"
 #include "app/window/windowfront.h"
-#include "app/mainwindow.h"
 #include "browser/planpage.h"
 #include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"

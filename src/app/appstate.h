@@ -41,10 +41,7 @@ struct AppState
     qint16 reportPeriod = 0;
 
     // The version value sent with the login and the online report: v1.7|(20180330)|
-    QString versionTag() const
-    {
-        return appVersion + QStringLiteral("|(") + appBuild + QStringLiteral(")|");
-    }
+    QString versionTag() const { return appVersion + QStringLiteral("|(") + appBuild + QStringLiteral(")|"); }
 };
 
 } // namespace zq

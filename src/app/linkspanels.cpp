@@ -1,11 +1,11 @@
 #include "linkspanels.h"
 
-#include "appstate.h"
-#include "browser/plancopy.h"
-#include "browser/planpage.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controls.h"
 #include "app/window/controltable.h"
+#include "appstate.h"
+#include "browser/plancopy.h"
+#include "browser/planpage.h"
 #include "desktop/links.h"
 #include "serviceaddresses.h"
 

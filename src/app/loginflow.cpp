@@ -1,10 +1,10 @@
 #include "loginflow.h"
 
-#include "appstate.h"
-#include "browser/planpage.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
+#include "appstate.h"
+#include "browser/planpage.h"
 #include "net/webclient.h"
 #include "savedlogin.h"
 #include "serviceaddresses.h"

@@ -18,8 +18,8 @@ class WebClient;
 class LoginFlow final
 {
 public:
-    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-              WebClient &web, QWidget *window);
+    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
+              QWidget *window);
     Q_DISABLE_COPY_MOVE(LoginFlow)
 
     // The click of vip_login.

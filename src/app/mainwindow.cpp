@@ -3,26 +3,26 @@
 #include "app/window/applogging.h"
 #include "app/window/apptexts.h"
 #include "app/window/boxkeys.h"
-#include "browser/deferredplanpage.h"
-#include "cfglocation.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controltable.h"
+#include "app/window/firstframeprobe.h"
+#include "app/window/layoutbuilder.h"
+#include "app/window/programicon.h"
+#include "app/window/startupmarks.h"
+#include "browser/deferredplanpage.h"
+#include "cfglocation.h"
 #include "desktop/machineid.h"
 #include "desktop/regscript.h"
 #include "digest/md5calc.h"
-#include "app/window/firstframeprobe.h"
-#include "app/window/layoutbuilder.h"
 #include "linkspanels.h"
 #include "loginflow.h"
 #include "net/webclient.h"
 #include "planmirror.h"
 #include "platformlist.h"
-#include "app/window/programicon.h"
 #include "registrationflow.h"
 #include "savedlogin.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
-#include "app/window/startupmarks.h"
 #include "tray/traybackend.h"
 #include "traynotices.h"
 
@@ -57,8 +57,7 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
         // Without a page of its build's engine the window shows the notice of a missing engine.
-        m_planPage =
-            m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<DeferredPlanPage>(parent);
+        m_planPage = m_seams.planPage ? m_seams.planPage(parent) : std::make_unique<DeferredPlanPage>(parent);
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
@@ -76,8 +75,8 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
                                              m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
     m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
-    m_links = std::make_unique<LinksPanels>(m_state, m_controls, m_addresses,
-                                            [this](const QString &text) { showNotice(text); }, this);
+    m_links = std::make_unique<LinksPanels>(
+        m_state, m_controls, m_addresses, [this](const QString &text) { showNotice(text); }, this);
     connectControls();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -100,8 +99,10 @@ void MainWindow::connectControls()
     connect(m_controls.startTimer, &QTimer::timeout, this, [this] { m_clock->onStartTimer(); });
     connect(m_controls.countDown, &QTimer::timeout, this, [this] { m_clock->onCountDownTick(); });
     connect(m_controls.loginButton, &QPushButton::clicked, this, [this] { m_login->onLoginClicked(); });
-    connect(m_controls.goToRegistrationButton, &QPushButton::clicked, this, [this] { m_registration->onGoToRegistrationClicked(); });
-    connect(m_controls.registrationCancelButton, &QPushButton::clicked, this, [this] { m_registration->onRegistrationCancelClicked(); });
+    connect(m_controls.goToRegistrationButton, &QPushButton::clicked, this,
+            [this] { m_registration->onGoToRegistrationClicked(); });
+    connect(m_controls.registrationCancelButton, &QPushButton::clicked, this,
+            [this] { m_registration->onRegistrationCancelClicked(); });
     connect(m_controls.closeLoginButton, &QPushButton::clicked, this,
             [this] { m_registration->onCloseLoginClicked(); });
     connect(m_controls.registerButton, &QPushButton::clicked, this, [this] { m_registration->onRegisterClicked(); });
@@ -113,7 +114,8 @@ void MainWindow::connectControls()
         connect(it.value(), &ClickableLabel::clicked, this, [this, index] { m_links->onTipsLabelClicked(index); });
     }
     for (int i = 0; i < int(m_controls.platformLinks.size()); ++i)
-        connect(m_controls.platformLinks[size_t(i)], &ClickableLabel::clicked, this, [this, i] { m_links->openRegLink(i); });
+        connect(m_controls.platformLinks[size_t(i)], &ClickableLabel::clicked, this,
+                [this, i] { m_links->openRegLink(i); });
     installBoxKeys(m_controls);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "appconfig.h"
-#include "appstate.h"
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
+#include "appconfig.h"
+#include "appstate.h"
 #include "serviceaddresses.h"
 
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "planmirror.h"
 
+#include "app/window/controls.h"
 #include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "app/window/controls.h"
 #include "text/jsontext.h"
 
 #include <QPlainTextEdit>

@@ -35,7 +35,8 @@ void RegPlatforms::fillRegPlatforms(const QString &regPlatformText, QComboBox *r
     }
     // The list is sent again after every online report, maybe while the user is filling in
     // the registration box: a platform chosen there stays chosen while it is listed.
-    const qsizetype chosen = regPlatform && regPlatform->currentIndex() >= 0 ? names.indexOf(regPlatform->currentText()) : -1;
+    const qsizetype chosen =
+        regPlatform && regPlatform->currentIndex() >= 0 ? names.indexOf(regPlatform->currentText()) : -1;
     fillComboList(regPlatform, names.join(u'|'), chosen >= 0 ? int(chosen) : 0);
 }
 

@@ -16,8 +16,7 @@ namespace zq {
 
 RegistrationFlow::RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
                                    WebClient &web, const RegPlatforms &platforms)
-    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web),
-      m_platforms(platforms)
+    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_platforms(platforms)
 {
 }
 

@@ -15,8 +15,8 @@ class WebClient;
 class RegistrationFlow final
 {
 public:
-    RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                     WebClient &web, const RegPlatforms &platforms);
+    RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
+                     const RegPlatforms &platforms);
     Q_DISABLE_COPY_MOVE(RegistrationFlow)
 
     void onGoToRegistrationClicked();

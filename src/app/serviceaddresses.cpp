@@ -41,8 +41,7 @@ QString ServiceAddresses::online() const
 
 QString ServiceAddresses::login(const QString &account, const QString &password) const
 {
-    QString url = m_state.serviceBase +
-                  u"spcenter/zqsso.php?a=login_2016&u={ACCOUNT}&p={PASSWORD}&hash={CON}&code="_s +
+    QString url = m_state.serviceBase + u"spcenter/zqsso.php?a=login_2016&u={ACCOUNT}&p={PASSWORD}&hash={CON}&code="_s +
                   queryValue(m_state.softCode) + u"&ver="_s + m_state.versionTag();
     url.replace(u"{ACCOUNT}"_s, urlEncode(account));
     url.replace(u"{PASSWORD}"_s, urlEncode(password));

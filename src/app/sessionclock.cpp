@@ -1,10 +1,10 @@
 #include "sessionclock.h"
 
 #include "app/window/applogging.h"
-#include "appstate.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
+#include "appstate.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
 #include "text/datetime.h"

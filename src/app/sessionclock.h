@@ -22,7 +22,7 @@ public:
     {
         std::function<void()> openPlanPage;   // the plan page for the current account
         std::function<void()> mirrorPlanPage; // the page's period and numbers into outplan
-        std::function<void()> refreshSoftwareInfo;        // fetch the software information again
+        std::function<void()> refreshSoftwareInfo; // fetch the software information again
         std::function<void()> unloadWindow;   // end the program without asking
     };
 

@@ -35,7 +35,7 @@ inline QString readSetting(const SettingsKey &setting, const QString &cfgPath)
 inline bool writeSetting(const SettingsKey &setting, const QString &value, const QString &cfgPath)
 {
     return writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath,
-                              setting.secret ? FileAccess::OwnerOnly : FileAccess::Keep);
+                         setting.secret ? FileAccess::OwnerOnly : FileAccess::Keep);
 }
 
 } // namespace zq

@@ -1,12 +1,12 @@
 #include "softwareinfo.h"
 
-#include "appconfig.h"
 #include "app/window/applogging.h"
-#include "appstate.h"
 #include "app/window/apptexts.h"
-#include "cfglocation.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controls.h"
+#include "appconfig.h"
+#include "appstate.h"
+#include "cfglocation.h"
 #include "net/webclient.h"
 #include "platformlist.h"
 #include "serviceaddresses.h"
@@ -16,8 +16,8 @@
 
 namespace zq {
 
-SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                           WebClient &web, RegPlatforms &platforms, const AppConfig &config)
+SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, WebClient &web,
+                           RegPlatforms &platforms, const AppConfig &config)
     : m_state(state), m_controls(controls), m_addresses(addresses), m_web(web), m_platforms(platforms), m_config(config)
 {
 }

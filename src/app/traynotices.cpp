@@ -1,9 +1,9 @@
 #include "traynotices.h"
 
+#include "app/window/windowfront.h"
 #include "appstate.h"
 #include "tray/traybackend.h"
 #include "tray/traynotifier.h"
-#include "app/window/windowfront.h"
 
 #include <QWidget>
 

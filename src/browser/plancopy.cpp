@@ -20,8 +20,7 @@ struct CopyKind
     QString nothingNotice;
 };
 
-void copyFromPage(PlanPage &page, QObject *context, const NoticeSink &showNotice,
-                  const CopyKind &kind)
+void copyFromPage(PlanPage &page, QObject *context, const NoticeSink &showNotice, const CopyKind &kind)
 {
     const QPointer<PlanPage> pageGuard(&page);
     page.readGlobals({kind.global}, context, [pageGuard, showNotice, kind](const QStringList &values) {

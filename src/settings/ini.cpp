@@ -328,7 +328,7 @@ QString readIniValue(const QString &section, const QString &key, const QString &
 }
 
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
-                  FileAccess access)
+                   FileAccess access)
 {
     if (filePath.isEmpty())
         return false;

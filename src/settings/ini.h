@@ -31,7 +31,7 @@ enum class FileAccess
 // read, or any I/O failure. Only the key's own line changes; the file is replaced
 // atomically, so a failed write leaves the old file whole.
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
-                  FileAccess access = FileAccess::Keep);
+                   FileAccess access = FileAccess::Keep);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 QString cutAtNul(const QString &text);

@@ -1,11 +1,11 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
 #include "app/cfglocation.h"
-#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/platformlist.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
+#include "app/window/clickablelabel.h"
 #include "devservice.h"
 #include "net/webclient.h"
 #include "text/jsontext.h"
@@ -109,8 +109,11 @@ private Q_SLOTS:
 #endif
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
         QVERIFY(!c.loginBox->isVisible());
-        QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() && !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
-        QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() && c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() && c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
+        QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+        QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
+                c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
+                c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
         QVERIFY(c.outplan->isVisible());
         QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
 
@@ -429,8 +432,7 @@ private Q_SLOTS:
         const QDateTime clock = QDateTime::fromString(h->window->state().clockText, u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
-        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().nextReportText, u"yyyy-MM-dd HH:mm:ss"_s)),
-                 600);
+        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().nextReportText, u"yyyy-MM-dd HH:mm:ss"_s)), 600);
     }
 
     void report_keepsItsRhythmWhenTheTimeSourceGoesAway()

@@ -1,6 +1,6 @@
 // refreshSoftwareInfo against a loopback server whose answers each test writes.
-#include "app/window/clickablelabel.h"
 #include "app/platformlist.h"
+#include "app/window/clickablelabel.h"
 #include "loopbackserver.h"
 #include "text/ansi.h"
 #include "windowharness.h"
@@ -74,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(s.planPageUrl, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
         QCOMPARE(s.regPlatformText, u"A a|1,B|2"_s);
         QCOMPARE(s.onlineUrl, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
-                                               u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
+                                              u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
         QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), u"公告"_s);
         QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"QQ:1 彩票平台开户："_s);
         QCOMPARE(s.regLinkCodes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
@@ -141,7 +141,8 @@ private Q_SLOTS:
         h.window->startUp();
         QCOMPARE(int(server.received().size()), 2);
         QCOMPARE(h.window->state().regLinkCodes.size(), 3);
-        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::StartUpNotice)->text(),
+                 u"栖木软件正在初始化，请稍等。。。"_s);
     }
 
     void twoEmptyAnswers_showTheFailureAndChangeNothingElse()

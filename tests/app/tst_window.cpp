@@ -1,7 +1,7 @@
 // The window as it is created, its panels and links, and how it closes.
-#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
+#include "app/window/clickablelabel.h"
 #include "app/window/windowfront.h"
 #include "tray/traynotifier.h"
 #include "urlrecorder.h"
@@ -165,8 +165,13 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        const QList<QWidget *> expected = {c.regUser, c.regPass,    c.regEmail, c.regPlatform, c.regPlatformAccount,
-                                           c.registerButton,  c.registrationCancelButton};
+        const QList<QWidget *> expected = {c.regUser,
+                                           c.regPass,
+                                           c.regEmail,
+                                           c.regPlatform,
+                                           c.regPlatformAccount,
+                                           c.registerButton,
+                                           c.registrationCancelButton};
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
     }
 
@@ -177,8 +182,9 @@ private Q_SLOTS:
         const qreal windowPoints = h.window->font().pointSizeF();
         QVERIFY(windowPoints != 7.5);
         QCOMPARE(c.registrationBox->font().pointSizeF(), 7.5);
-        for (QWidget *w : QList<QWidget *>{c.platformLink(0), c.tipsLabel(TipsLabel::LinkPanelHeading), c.linkPanelToggle, c.loginButton, c.registerButton,
-                                           c.tipsLabel(27), c.regPlatform})
+        for (QWidget *w :
+             QList<QWidget *>{c.platformLink(0), c.tipsLabel(TipsLabel::LinkPanelHeading), c.linkPanelToggle,
+                              c.loginButton, c.registerButton, c.tipsLabel(27), c.regPlatform})
             QCOMPARE(w->font().pointSizeF(), windowPoints);
         // Own fonts stay: 宋体 10.5 and Arial 9.75 inside the login box.
         QCOMPARE(c.tipsLabel(24)->font().pointSizeF(), 10.5);
@@ -192,10 +198,20 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
         // Tab 2..8 registration box, 18..21 and 28 login box, 31 outplan, 34 panel button.
-        const QList<QWidget *> expected = {
-            c.regUser,    c.regPass,       c.regEmail, c.regPlatform,        c.regPlatformAccount,
-            c.registerButton,     c.registrationCancelButton,   c.loginButton, c.loginUser,    c.loginPass,
-            c.goToRegistrationButton, c.closeLoginButton, c.outplan,   c.linkPanelToggle};
+        const QList<QWidget *> expected = {c.regUser,
+                                           c.regPass,
+                                           c.regEmail,
+                                           c.regPlatform,
+                                           c.regPlatformAccount,
+                                           c.registerButton,
+                                           c.registrationCancelButton,
+                                           c.loginButton,
+                                           c.loginUser,
+                                           c.loginPass,
+                                           c.goToRegistrationButton,
+                                           c.closeLoginButton,
+                                           c.outplan,
+                                           c.linkPanelToggle};
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
     }
 

@@ -1,9 +1,9 @@
 // Every way the stand-in service can misbehave, against every request the client makes:
 // what the user sees, that the call ends within its deadline, and that cfg.ini stays as
 // it was (or, for the one good answer among the faults, changes exactly as a login writes it).
-#include "app/window/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/sessionclock.h"
+#include "app/window/clickablelabel.h"
 #include "devservice.h"
 #include "net/webclient.h"
 #include "text/ansi.h"
@@ -75,8 +75,7 @@ constexpr qint64 kMarginMs = 4000;
 QByteArray cfgWithSavedLogin(const QString &user, const QString &pass)
 {
     return "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=" + toAnsi(user) +
-           "\r\nlogin_pass=" + toAnsi(pass) + "\r\n; " + toAnsi(u"保存的登录，勿改"_s) +
-           "\r\n";
+           "\r\nlogin_pass=" + toAnsi(pass) + "\r\n; " + toAnsi(u"保存的登录，勿改"_s) + "\r\n";
 }
 
 const QString kSavedUser = u"旧账号"_s;
@@ -403,7 +402,8 @@ private Q_SLOTS:
         switch (expect) {
         case Expect::InfoFailed:
         case Expect::InfoNotJson:
-            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
+            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(),
+                     expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
             QCOMPARE(state.onlineUrl, expect == Expect::InfoFailed ? QString() : onlineTemplate);
             QVERIFY(state.planPageUrl.isEmpty());
             QVERIFY(state.regPlatformText.isEmpty());
@@ -447,7 +447,8 @@ private Q_SLOTS:
             QVERIFY(c.loginBox->isVisible());
             QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             QCOMPARE(w.windowTitle(), caption);
-            QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->isVisible() && c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                    c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
             QVERIFY(!c.outplan->isVisible());
             for (const QString &address : std::as_const(h.page->navigations))
                 QVERIFY2(!address.contains(u"u=demo"_s), qPrintable(address));
@@ -457,8 +458,11 @@ private Q_SLOTS:
             QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
             QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
             QVERIFY(!c.loginBox->isVisible());
-            QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() && !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
-            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() && c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() && c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
+            QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                    !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
+                    c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
+                    c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
             QVERIFY(c.outplan->isVisible());
             QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             break;

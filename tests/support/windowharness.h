@@ -3,8 +3,8 @@
 #include "app/cfglocation.h"
 #include "app/mainwindow.h"
 #include "browser/planpage.h"
-#include "testfiles.h"
 #include "recordingtray.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -114,9 +114,7 @@ void TestDateTime::formatDate_quarter()
     // First and last day of the month, at the edges of the day.
     const QDate first(2018, month, 1);
     QCOMPARE(formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
-    QCOMPARE(
-        formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(),
-        expected);
+    QCOMPARE(formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(), expected);
 }
 
 void TestDateTime::formatDate_inputs_data()

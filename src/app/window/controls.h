@@ -39,15 +39,15 @@ constexpr int kRegLinkCount = 12;
 // the issues and the layout use; LayoutBuilder::build() fills these by those names.
 struct Controls
 {
-    QWidget *browser = nullptr;            // zq_main_web
-    QGroupBox *linkPanel = nullptr;        // regLinkPanel
-    QGroupBox *loginBox = nullptr;         // frame_login
-    QGroupBox *registrationBox = nullptr;  // frame_reg
-    QPlainTextEdit *outplan = nullptr;     // outplan
-    QLabel *trayPicture = nullptr;         // tarelMsgTipsPic
+    QWidget *browser = nullptr;           // zq_main_web
+    QGroupBox *linkPanel = nullptr;       // regLinkPanel
+    QGroupBox *loginBox = nullptr;        // frame_login
+    QGroupBox *registrationBox = nullptr; // frame_reg
+    QPlainTextEdit *outplan = nullptr;    // outplan
+    QLabel *trayPicture = nullptr;        // tarelMsgTipsPic
 
-    QPushButton *linkPanelToggle = nullptr;                          // regLinkPanelOC
-    std::array<ClickableLabel *, kRegLinkCount> platformLinks{};     // reglinks(0) to (11)
+    QPushButton *linkPanelToggle = nullptr;                      // regLinkPanelOC
+    std::array<ClickableLabel *, kRegLinkCount> platformLinks{}; // reglinks(0) to (11)
 
     QLineEdit *loginUser = nullptr;                // login_user
     QLineEdit *loginPass = nullptr;                // login_pass

@@ -94,8 +94,9 @@ void applyColours(const ControlDescription &row, QWidget *widget)
 {
     if (row.kind == ControlKind::PushButton && row.backgroundColour) {
         // A coloured button: the style's own face would hide the palette colour on some platforms.
-        widget->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; padding: 0px; }")
-                                  .arg(QString::fromLatin1(row.backgroundColour)));
+        widget->setStyleSheet(
+            QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; padding: 0px; }")
+                .arg(QString::fromLatin1(row.backgroundColour)));
         return;
     }
     QPalette palette = widget->palette();
@@ -212,8 +213,7 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
             w->raise();
     }
 
-    std::stable_sort(tabOrder.begin(), tabOrder.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(tabOrder.begin(), tabOrder.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     for (size_t i = 0; i + 1 < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i].second, tabOrder[i + 1].second);
 
