@@ -46,6 +46,10 @@ public:
 Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.
     void loadFinished(bool ok);
+
+protected:
+    // The hidden widget that the window places and the page's own widgets fill, edge to edge.
+    static QWidget *makeHolder(QWidget *parentWidget);
 };
 
 } // namespace zq

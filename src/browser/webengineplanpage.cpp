@@ -55,11 +55,7 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
 
 WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
 {
-    m_holder = new QWidget(parentWidget);
-    m_holder->hide();
-    auto *layout = new QVBoxLayout(m_holder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    m_holder = makeHolder(parentWidget);
 }
 
 WebEnginePlanPage::~WebEnginePlanPage()
