@@ -5,7 +5,7 @@
 // login box as a user would, waits until the plan page of the account is loaded and
 // mirrored, and then measures:
 //
-// 1. The count-down tick on the main thread: --ticks calls of count_down_Timer(), the
+// 1. The count-down tick on the main thread: --ticks calls of onCountDownTick(), the
 //    real timer stopped meanwhile. Each call is timed on its own (wall and the main
 //    thread's CPU); after each, a read of the same page globals is sent and awaited, so
 //    that the tick's own read has answered before the next tick (the page answers in
@@ -28,10 +28,10 @@
 
 #include "app/appconfig.h"
 #include "app/appstate.h"
-#include "app/controls.h"
 #include "app/loginflow.h"
+#include "app/mainwindow.h"
 #include "app/sessionclock.h"
-#include "app/zq.h"
+#include "app/window/controls.h"
 #include "browser/enginesetup.h"
 #include "browser/planpage.h"
 #include "browser/webengineplanpage.h"
@@ -60,6 +60,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -80,7 +81,7 @@ double threadCpuMs()
 }
 
 // Sends a read of the page globals and waits for its answer; false after 10 s without one.
-bool readAndWait(tarel_tools::PlanPage &page)
+bool readAndWait(PlanPage &page)
 {
     QEventLoop loop;
     bool answered = false;
@@ -140,32 +141,32 @@ Options parse(const QStringList &arguments)
     return o;
 }
 
-bool signIn(zq &window)
+bool signIn(MainWindow &window)
 {
     AppState &state = window.state();
     Controls &controls = window.controls();
 
     // The start timer opens the anonymous plan page and reads the clock two seconds in.
-    if (!EventWait::until([&] { return !state.clock_text.isEmpty(); }, 20000)) {
+    if (!EventWait::until([&] { return !state.clockText.isEmpty(); }, 20000)) {
         std::printf("bench_session: the clock was never read (is the service at %s running?)\n",
-                    qPrintable(state.service_base));
+                    qPrintable(state.serviceBase));
         return false;
     }
-    if (!state.web_ctl) {
+    if (!state.webCtl) {
         std::printf("bench_session: the window has no plan page\n");
         return false;
     }
     bool loaded = false;
     bool loadedOk = false;
-    QObject::connect(state.web_ctl, &tarel_tools::PlanPage::loadFinished, &window, [&](bool ok) {
+    QObject::connect(state.webCtl, &PlanPage::loadFinished, &window, [&](bool ok) {
         loaded = true;
         loadedOk = ok;
     });
 
-    controls.login_user->setText(u"demo"_s);
-    controls.login_pass->setText(u"demo123"_s);
-    window.loginFlow().vip_login_Click();
-    if (state.cur_account != u"demo"_s || controls.frame_login->isVisible() || !window.dialogs().shown().isEmpty()) {
+    controls.loginUser->setText(u"demo"_s);
+    controls.loginPass->setText(u"demo123"_s);
+    window.loginFlow().onLoginClicked();
+    if (state.curAccount != u"demo"_s || controls.loginBox->isVisible() || !window.dialogs().shown().isEmpty()) {
         std::printf("bench_session: login failed");
         for (const Dialogs::Shown &box : window.dialogs().shown())
             std::printf(": %s", qPrintable(box.text));
@@ -184,14 +185,14 @@ bool signIn(zq &window)
     return true;
 }
 
-void measureTicks(zq &window, const Options &options)
+void measureTicks(MainWindow &window, const Options &options)
 {
     AppState &state = window.state();
     Controls &controls = window.controls();
     SessionClock &clock = window.sessionClock();
-    tarel_tools::PlanPage &page = *state.web_ctl;
+    PlanPage &page = *state.webCtl;
 
-    controls.count_down->stop();
+    controls.countDown->stop();
     // Any read the real timer left pending is answered before the first measured tick.
     readAndWait(page);
 
@@ -214,7 +215,7 @@ void measureTicks(zq &window, const Options &options)
         measuringChange = true;
         const double cpuBefore = threadCpuMs();
         sinceTick.start();
-        clock.count_down_Timer();
+        clock.onCountDownTick();
         const double spent = double(sinceTick.nsecsElapsed()) / 1e6;
         cpu.push_back(threadCpuMs() - cpuBefore);
         wall.push_back(spent);
@@ -245,11 +246,11 @@ void measureTicks(zq &window, const Options &options)
     std::printf("@@ tick_outplan_p50_ms %.3f\n", percentile(changed, 0.5));
 
     // The tick that reaches the report time: every 600 s, and it waits for the service.
-    state.next_report_text = state.clock_text;
+    state.nextReportText = state.clockText;
     const double cpuBefore = threadCpuMs();
     QElapsedTimer reportTick;
     reportTick.start();
-    clock.count_down_Timer();
+    clock.onCountDownTick();
     const double reportWall = double(reportTick.nsecsElapsed()) / 1e6;
     const double reportCpu = threadCpuMs() - cpuBefore;
     std::printf("    the tick with the online report (once in 600): %.3f ms wall, %.3f ms main thread CPU\n"
@@ -257,7 +258,7 @@ void measureTicks(zq &window, const Options &options)
                 reportWall, reportCpu);
     std::printf("@@ report_tick_ms %.3f\n", reportWall);
     readAndWait(page);
-    controls.count_down->start();
+    controls.countDown->start();
 }
 
 void measureIdle(const Options &options)
@@ -342,11 +343,11 @@ int main(int argc, char *argv[])
     config.downloadSite = options.service;
     config.programDir = programDir.path();
 
-    zq::Seams seams;
-    seams.planPage = [](QWidget *parent) { return std::make_unique<tarel_tools::WebEnginePlanPage>(parent); };
+    MainWindow::Seams seams;
+    seams.planPage = [](QWidget *parent) { return std::make_unique<WebEnginePlanPage>(parent); };
     if (options.soakMinutes > 0)
         seams.reportPeriod = qint16(options.reportPeriod);
-    auto window = std::make_unique<zq>(config, std::move(seams));
+    auto window = std::make_unique<MainWindow>(config, std::move(seams));
     window->dialogs().setScriptedAnswer(true);
     window->startUp();
     window->show();

@@ -34,7 +34,7 @@ ServiceControls::Kind kindOf(const QString &path, const QString &query)
 } // namespace
 
 ServiceControls::ServiceControls(QString serviceBase)
-    : m_base(std::move(serviceBase)), m_web(std::make_unique<tarel_tools::WebClient>())
+    : m_base(std::move(serviceBase)), m_web(std::make_unique<zq::WebClient>())
 {
     // The controls answer at once; a wait of seconds means the service is in trouble.
     m_web->setDeadline(std::chrono::milliseconds(5000));

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-namespace tarel_tools {
+namespace zq {
 class WebClient;
 }
 
@@ -52,7 +52,7 @@ private:
     QString control(const QString &pathAndQuery);
 
     QString m_base;
-    std::unique_ptr<tarel_tools::WebClient> m_web;
+    std::unique_ptr<zq::WebClient> m_web;
     qsizetype m_read = 0;
     int m_unreadable = 0;
 };

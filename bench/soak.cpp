@@ -1,9 +1,9 @@
 #include "soak.h"
 
 #include "app/appstate.h"
-#include "app/controls.h"
-#include "app/dialogs.h"
-#include "app/zq.h"
+#include "app/mainwindow.h"
+#include "app/window/controls.h"
+#include "app/window/dialogs.h"
 #include "proctree.h"
 #include "servicecontrols.h"
 #include "soakfigures.h"
@@ -21,6 +21,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -73,7 +74,7 @@ double treeCpuMs()
 
 } // namespace
 
-int runSoak(zq &window, const SoakOptions &options)
+int runSoak(MainWindow &window, const SoakOptions &options)
 {
     ServiceControls controls(options.service);
     const qint64 periodMs = qint64(options.reportPeriod) * 1000;
@@ -170,7 +171,7 @@ int runSoak(zq &window, const SoakOptions &options)
                           QStringLiteral("load %1  online requests so far %2").arg(loadAverage()).arg(online));
             ++nextMinute;
         }
-        windowGone = window.unloaded() || !ui.count_down->isActive();
+        windowGone = window.unloaded() || !ui.countDown->isActive();
         if (nextMinute > options.minutes || windowGone)
             loop.quit();
         busy = false;
@@ -188,7 +189,7 @@ int runSoak(zq &window, const SoakOptions &options)
     const SoakFigures::Summary figures =
         SoakFigures::analyse(requests, shots, options.reportPeriod, options.programStartMs);
 
-    const bool signedIn = state.cur_account == u"demo"_s && !window.unloaded();
+    const bool signedIn = state.curAccount == u"demo"_s && !window.unloaded();
     const bool mirrored = ui.outplan->toPlainText().startsWith(u"投注期:"_s);
     const qsizetype boxes = window.dialogs().shown().size();
     std::printf("\nAfter %.1f minutes: window %s, %s, plan page %s; %lld message boxes; stand-in service %s",

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-class zq;
+namespace zq {
+class MainWindow;
+}
 
 struct SoakOptions
 {
@@ -17,4 +19,4 @@ struct SoakOptions
 // first, samples the memory of the process tree every minute and finally prints what the
 // service saw, report by report. Returns 0 when the run went its full length with the
 // window still signed in, 1 otherwise.
-int runSoak(zq &window, const SoakOptions &options);
+int runSoak(zq::MainWindow &window, const SoakOptions &options);

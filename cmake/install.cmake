@@ -53,6 +53,7 @@ if(UNIX AND NOT APPLE)
     # finds it even when <prefix>/bin is not on its PATH.
     install(CODE "
         set(ZQ_DESKTOP_EXEC \"\${CMAKE_INSTALL_PREFIX}/bin/zq\")
+        set(ZQ_PRODUCT_NAME \"${ZQ_PRODUCT_NAME}\")
         configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/packaging/zq.desktop.in\"
                        \"${zq_packaging_dir}/zq.desktop\" @ONLY)
     ")
@@ -80,7 +81,7 @@ endif()
 set(CPACK_PACKAGE_NAME "zq")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "zq")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "栖木分分彩智能做号计划软件 - number-plan desktop client")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${ZQ_PRODUCT_NAME} - number-plan desktop client")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Desktop client for a lottery number-plan web service. One window embeds the
 service's plan page for the signed-in account and adds login and registration,
@@ -113,3 +114,19 @@ if(NOT CPACK_GENERATOR)
     endif()
 endif()
 include(CPack)
+
+# The Windows installer (scripts/build-installer.sh, packaging/windows/zq.nsi) takes the
+# program's name and version, and the Qt and tools of this build, from this file.
+if(WIN32)
+    set(zq_version_quad "")
+    foreach(part MAJOR MINOR PATCH TWEAK)
+        if("${PROJECT_VERSION_${part}}" STREQUAL "")
+            string(APPEND zq_version_quad ".0")
+        else()
+            string(APPEND zq_version_quad ".${PROJECT_VERSION_${part}}")
+        endif()
+    endforeach()
+    string(SUBSTRING "${zq_version_quad}" 1 -1 zq_version_quad)
+    configure_file("${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/installer.env.in"
+                   "${CMAKE_CURRENT_BINARY_DIR}/packaging/installer.env" @ONLY)
+endif()

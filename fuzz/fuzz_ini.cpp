@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+using namespace zq;
+
 namespace {
 
 bool survivesCodePage(const QString &text)
 {
-    return tarel_tools::fromAnsi(tarel_tools::toAnsi(text)) == text;
+    return fromAnsi(toAnsi(text)) == text;
 }
 
 } // namespace
@@ -32,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray head = newline < 0 ? QByteArray() : input.left(newline).left(200);
     const QByteArray body = newline < 0 ? input : input.mid(newline + 1);
     const qsizetype tab = head.indexOf('\t');
-    const QString section = tarel_tools::fromAnsi(tab < 0 ? QByteArray() : head.left(tab));
-    const QString key = tarel_tools::fromAnsi(tab < 0 ? head : head.mid(tab + 1));
+    const QString section = fromAnsi(tab < 0 ? QByteArray() : head.left(tab));
+    const QString key = fromAnsi(tab < 0 ? head : head.mid(tab + 1));
 
     {
         QFile file(path);
@@ -41,21 +43,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
 
-    const QString value = ini::readIniValue(section, key, path);
-    if (value.contains(QChar(u'\0')) || tarel_tools::toAnsi(value).size() > 59999)
+    const QString value = readIniValue(section, key, path);
+    if (value.contains(QChar(u'\0')) || toAnsi(value).size() > 59999)
         __builtin_trap();
 
     // What is written reads back, and writing it again changes nothing.
     const QString written = QStringLiteral("v%1").arg(size);
-    if (ini::writeIniValue(section, key, written, path) != 0 && survivesCodePage(section) && survivesCodePage(key)) {
-        if (ini::readIniValue(section, key, path) != written)
+    if (writeIniValue(section, key, written, path) && survivesCodePage(section) && survivesCodePage(key)) {
+        if (readIniValue(section, key, path) != written)
             __builtin_trap();
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             std::abort();
         const QByteArray before = file.readAll();
         file.close();
-        if (ini::writeIniValue(section, key, written, path) == 0)
+        if (!writeIniValue(section, key, written, path))
             __builtin_trap();
         if (!file.open(QIODevice::ReadOnly) || file.readAll() != before)
             __builtin_trap();

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 
+using namespace zq;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -14,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString key = QString::fromUtf8(newline < 0 ? QByteArrayLiteral("a") : input.left(newline).left(100));
     const QString json = QString::fromUtf8(newline < 0 ? input : input.mid(newline + 1));
 
-    const QVariant value = tarel_tools::getJsonValue(json, key);
-    const QString text = tarel_tools::getJsonText(json, key);
+    const QVariant value = getJsonValue(json, key);
+    const QString text = getJsonText(json, key);
 
     // A number written as text must read back as the same number.
     if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::Double) {

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+using namespace zq;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QList<QByteArray> parts = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0');
@@ -15,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = QString::fromUtf8(parts.value(1).left(2000));
     const QString replacement = QString::fromUtf8(parts.value(2).left(200));
 
-    tarel_tools::regReplace(text, pattern, replacement);
+    regReplace(text, pattern, replacement);
 
     // The filter keeps ASCII digits, ASCII blanks, "*" and ",", and nothing else.
     QString expected;
@@ -24,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if ((u >= u'0' && u <= u'9') || u == u' ' || (u >= u'\t' && u <= u'\r') || u == u'*' || u == u',')
             expected += c;
     }
-    if (tarel_tools::regReplace(text, QStringLiteral("[^\\d\\s\\*\\,]*"), QString()) != expected)
+    if (regReplace(text, QStringLiteral("[^\\d\\s\\*\\,]*"), QString()) != expected)
         __builtin_trap();
     return 0;
 }

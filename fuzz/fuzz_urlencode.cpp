@@ -8,10 +8,12 @@
 
 #include <cstdint>
 
+using namespace zq;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString encoded = tarel_tools::urlEncode(text);
+    const QString encoded = urlEncode(text);
 
     QByteArray decoded;
     for (qsizetype i = 0; i < encoded.size(); ++i) {
@@ -35,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             __builtin_trap();
         }
     }
-    if (decoded != tarel_tools::toAnsi(text))
+    if (decoded != toAnsi(text))
         __builtin_trap();
     return 0;
 }

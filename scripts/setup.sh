@@ -14,6 +14,8 @@ packages=(
     fonts-noto-cjk
     curl librsvg2-bin
     clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis locales
+    zip unzip
 )
 
 missing=()
@@ -22,13 +24,25 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq >/dev/null
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq >/dev/null
+    $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# Wine takes the ANSI code page of the Windows tests from the Unix locale: zh_CN.UTF-8 gives
+# code page 936, as on a Chinese Windows.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+    echo "setup: generating the zh_CN.UTF-8 locale"
+    if grep -q '^# *zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+        $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    elif ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+        echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+    $sudo locale-gen >/dev/null
+fi

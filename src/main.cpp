@@ -1,7 +1,7 @@
 #include "app/appconfig.h"
+#include "app/mainwindow.h"
 #include "app/qttranslations.h"
-#include "app/windowfront.h"
-#include "app/zq.h"
+#include "app/window/windowfront.h"
 #include "browser/planpage.h"
 #include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"
@@ -15,31 +15,32 @@
 int main(int argc, char *argv[])
 {
     // How the embedded browser draws is settled before the application object exists.
-    ProgramEngine::beforeApplication();
+    zq::ProgramEngine::beforeApplication();
     QApplication app(argc, argv);
     // Diagnostics stay quiet unless a user asks for them with QT_LOGGING_RULES, Qt's own
     // informational chatter (the web engine's GL and start parameters) included.
     QLoggingCategory::setFilterRules(QStringLiteral("zq.*.debug=false\nqt.*.info=false"));
-    installQtTranslations(app);
+    zq::installQtTranslations(app);
     // The window ends the program itself, after its close question.
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One copy per user: a second start brings the running window forward and ends here,
     // before it asks the service anything or shows a window.
-    SingleInstance single(QStringLiteral("zq"));
+    zq::SingleInstance single(QStringLiteral("zq"));
     if (!single.claim())
         return 0;
 
     // Made before the window and so gone only after it: a stop signal during the window's
     // teardown (the tray icon, the engine shutting down) is still the watcher's.
-    StopSignalWatcher signals_({SIGTERM, SIGINT});
+    zq::StopSignalWatcher signals_({SIGTERM, SIGINT});
 
-    zq::Seams seams;
-    seams.planPage = ProgramEngine::makePlanPage;
-    zq window(AppConfig::fromBuild(), std::move(seams));
+    zq::MainWindow::Seams seams;
+    seams.planPage = zq::ProgramEngine::makePlanPage;
+    zq::MainWindow window(zq::AppConfig::fromBuild(), std::move(seams));
 
-    QObject::connect(&single, &SingleInstance::activationRequested, &window, [&window] { bringToFront(&window); });
-    QObject::connect(&signals_, &StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
+    QObject::connect(&single, &zq::SingleInstance::activationRequested, &window,
+                     [&window] { zq::bringToFront(&window); });
+    QObject::connect(&signals_, &zq::StopSignalWatcher::received, &window, [&window] { window.closeByProgram(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] {
         if (!window.unloaded())
             window.closeByProgram();

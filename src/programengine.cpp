@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+namespace zq {
+
 namespace ProgramEngine {
 
 void beforeApplication()
@@ -20,18 +22,20 @@ void beforeApplication()
 #endif
 }
 
-std::unique_ptr<tarel_tools::PlanPage> makePlanPage(QWidget *parentWidget)
+std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
 {
 #if defined(ZQ_ENGINE_LINKED)
-    return std::make_unique<tarel_tools::WebEnginePlanPage>(parentWidget);
+    return std::make_unique<WebEnginePlanPage>(parentWidget);
 #else
-    tarel_tools::DeferredPlanPage::Engine engine;
+    DeferredPlanPage::Engine engine;
 #if defined(ZQ_ENGINE_MODULE_FILE)
     engine.moduleFile = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(ZQ_ENGINE_MODULE_FILE);
     engine.beforeLoad = EngineSetup::beforeEngineLoads;
 #endif
-    return std::make_unique<tarel_tools::DeferredPlanPage>(parentWidget, std::move(engine));
+    return std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine));
 #endif
 }
 
 } // namespace ProgramEngine
+
+} // namespace zq

@@ -6,9 +6,9 @@
 
 class QWidget;
 
-namespace tarel_tools {
+namespace zq {
+
 class PlanPage;
-}
 
 // The plan page's browser engine as this build of the program has it: a module loaded when
 // the page first opens (Linux), linked in (MSVC), or none (MinGW, where the plan area shows
@@ -19,6 +19,8 @@ namespace ProgramEngine {
 void beforeApplication();
 
 // The plan page for the window.
-std::unique_ptr<tarel_tools::PlanPage> makePlanPage(QWidget *parentWidget);
+std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
 
 } // namespace ProgramEngine
+
+} // namespace zq

@@ -5,14 +5,16 @@
 // no request, no network library. It is what Qt costs to put these Chinese texts on screen;
 // bench/run.sh reports zq's start-up against it beside the bare window.
 
-#include "app/layoutbuilder.h"
-#include "app/startupmarks.h"
+#include "app/window/layoutbuilder.h"
+#include "app/window/startupmarks.h"
 #include "floorwindow.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include <vector>
+
+using namespace zq;
 
 int main(int argc, char *argv[])
 {
@@ -27,7 +29,7 @@ int main(int argc, char *argv[])
     }
     const Controls controls = LayoutBuilder::build(&window, visible, {});
     // Only the first frame is of interest here: nothing ticks.
-    controls.count_down->stop();
+    controls.countDown->stop();
     StartupMarks::mark("window built");
     window.show();
     return app.exec();

@@ -4,7 +4,7 @@
 //
 // Usage: floor_webview URL
 
-#include "app/startupmarks.h"
+#include "app/window/startupmarks.h"
 #include "desktop/stopsignalwatcher.h"
 #include "floorwindow.h"
 
@@ -15,6 +15,8 @@
 
 #include <csignal>
 #include <cstdio>
+
+using namespace zq;
 
 int main(int argc, char *argv[])
 {

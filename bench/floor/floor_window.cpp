@@ -2,10 +2,12 @@
 // 1015 x 610 QWidget, shown and painted. bench/run.sh starts it beside zq and divides zq's
 // start-up times by this program's.
 
-#include "app/startupmarks.h"
+#include "app/window/startupmarks.h"
 #include "floorwindow.h"
 
 #include <QApplication>
+
+using namespace zq;
 
 int main(int argc, char *argv[])
 {

@@ -1,12 +1,14 @@
 #include "floorwindow.h"
 
-#include "app/firstframeprobe.h"
-#include "app/startupmarks.h"
+#include "app/window/firstframeprobe.h"
+#include "app/window/startupmarks.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
+
+using namespace zq;
 
 namespace {
 Q_LOGGING_CATEGORY(lcFloor, "zq.app")

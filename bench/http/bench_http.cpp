@@ -46,7 +46,8 @@
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using tarel_tools::WebClient;
+using namespace zq;
+using zq::WebClient;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+namespace zq {
+
 AppConfig AppConfig::fromBuild()
 {
     AppConfig config;
@@ -15,3 +17,5 @@ AppConfig AppConfig::fromBuild()
     config.softwareInfoAhead = true;
     return config;
 }
+
+} // namespace zq

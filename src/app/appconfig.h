@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace zq {
+
 // Where the program finds the service and its own files. The real program takes the
 // hosts from the build and the folder from the executable; tests point them elsewhere.
 struct AppConfig
@@ -12,9 +14,11 @@ struct AppConfig
     QString downloadSite;
     QString programDir;
     // The program sends its software-information request before it builds the window, so
-    // that the answer travels while the controls are made; init_var takes that answer at its
+    // that the answer travels while the controls are made; refreshSoftwareInfo takes that answer at its
     // place in the start-up. Tests leave it off and see every request where it is made.
     bool softwareInfoAhead = false;
 
     static AppConfig fromBuild();
 };
+
+} // namespace zq

@@ -3,47 +3,45 @@
 #include <QString>
 #include <QStringList>
 
+namespace zq {
+
+class PlanPage;
 class TrayNotifier;
 
-namespace tarel_tools {
-class PlanPage;
-}
-
 // The main window's shared state: one instance for the life of the program, owned by
-// the window and handed by reference to the pieces that read and write it. The names
-// are the ones the whole program uses.
+// the window and handed by reference to the pieces that read and write it. Each field is
+// the one of the same name in snake case in the issues (clockText is clock_text).
 struct AppState
 {
-    QString machine_mac;
-    QString machine_hash;
-    QString cfg_path;
+    QString machineMac;
+    QString machineHash;
+    QString cfgPath;
 
-    QString app_title;
-    QString softinfo_title;
-    QString app_version;
-    QString app_build;
-    QString service_base;
-    QString soft_code;
-    QString softinfo_url;
-    QString online_url;
-    QString plan_page_url;
-    QStringList reg_link_codes;
-    QString reg_platform_text;
+    QString appTitle;
+    QString softinfoTitle;
+    QString appVersion;
+    QString appBuild;
+    QString serviceBase;
+    QString softCode;
+    QString softinfoUrl;
+    QString onlineUrl;
+    QString planPageUrl;
+    QStringList regLinkCodes;
+    QString regPlatformText;
 
-    QString cur_account;
-    QString cur_password;
+    QString curAccount;
+    QString curPassword;
 
-    tarel_tools::PlanPage *web_ctl = nullptr;
-    TrayNotifier *curTarelMsgTips = nullptr;
+    PlanPage *webCtl = nullptr;
+    TrayNotifier *trayNotifier = nullptr;
 
     // The network clock of the account session.
-    QString clock_text;
-    QString next_report_text;
-    qint16 report_period = 0;
+    QString clockText;
+    QString nextReportText;
+    qint16 reportPeriod = 0;
 
     // The version value sent with the login and the online report: v1.7|(20180330)|
-    QString version_tag() const
-    {
-        return app_version + QStringLiteral("|(") + app_build + QStringLiteral(")|");
-    }
+    QString versionTag() const { return appVersion + QStringLiteral("|(") + appBuild + QStringLiteral(")|"); }
 };
+
+} // namespace zq

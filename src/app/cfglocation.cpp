@@ -1,6 +1,6 @@
 #include "cfglocation.h"
 
-#include "applogging.h"
+#include "app/window/applogging.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,6 +12,8 @@
 #include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
+
+namespace zq {
 
 namespace {
 // No settings file is larger; the settings module reads nothing beyond this either.
@@ -105,3 +107,5 @@ QString choose(const QString &programDir, const std::function<bool(const QString
 }
 
 } // namespace CfgLocation
+
+} // namespace zq

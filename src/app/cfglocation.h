@@ -4,6 +4,8 @@
 
 #include <functional>
 
+namespace zq {
+
 // Where the program keeps its settings file. The file beside the program (cfg/cfg.ini in
 // the program folder) is the only one used whenever the user can write it: the portable
 // case, the one the service's installers rely on. Where the user cannot (a system package,
@@ -38,3 +40,5 @@ void removeLeftovers(const QString &cfgFile);
 QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable = canWrite);
 
 } // namespace CfgLocation
+
+} // namespace zq

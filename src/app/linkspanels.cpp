@@ -1,45 +1,47 @@
 #include "linkspanels.h"
 
+#include "app/window/clickablelabel.h"
+#include "app/window/controls.h"
+#include "app/window/controltable.h"
 #include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "clickablelabel.h"
-#include "controls.h"
-#include "controltable.h"
 #include "desktop/links.h"
 #include "serviceaddresses.h"
 
 #include <QGroupBox>
 #include <QPushButton>
 
+namespace zq {
+
 LinksPanels::LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                         std::function<void(const QString &)> msgTips, QWidget *window)
-    : m_state(state), m_controls(controls), m_addresses(addresses), m_msgTips(std::move(msgTips)), m_window(window)
+                         std::function<void(const QString &)> showNotice, QWidget *window)
+    : m_state(state), m_controls(controls), m_addresses(addresses), m_msgTips(std::move(showNotice)), m_window(window)
 {
 }
 
-void LinksPanels::tipsAction(int index)
+void LinksPanels::onTipsLabelClicked(int index)
 {
     switch (index) {
     case TipsLabel::LoginLink:
-        m_controls.frame_login->show();
-        m_controls.frame_reg->hide();
+        m_controls.loginBox->show();
+        m_controls.registrationBox->hide();
         break;
     case TipsLabel::RegistrationLink:
-        m_controls.frame_login->hide();
-        m_controls.frame_reg->show();
+        m_controls.loginBox->hide();
+        m_controls.registrationBox->show();
         break;
     // The copy links show only after login, long after start-up has given the window its page.
     case TipsLabel::CopyNumbersLink:
-        if (m_state.web_ctl)
-            tarel_tools::copyCodes(*m_state.web_ctl, m_window, m_msgTips);
+        if (m_state.webCtl)
+            copyCodes(*m_state.webCtl, m_window, m_msgTips);
         break;
     case TipsLabel::CopyPlanLink:
-        if (m_state.web_ctl)
-            tarel_tools::copyPlan(*m_state.web_ctl, m_window, m_msgTips);
+        if (m_state.webCtl)
+            copyPlan(*m_state.webCtl, m_window, m_msgTips);
         break;
     case TipsLabel::DownloadLink:
-        tarel_tools::openUrl(m_addresses.downloadPage());
+        openUrl(m_addresses.downloadPage());
         break;
     default:
         break;
@@ -48,18 +50,18 @@ void LinksPanels::tipsAction(int index)
 
 void LinksPanels::openRegLink(int index)
 {
-    tarel_tools::openUrl(m_addresses.regLink(index));
+    openUrl(m_addresses.platformLink(index));
 }
 
 bool LinksPanels::panelOpen() const
 {
-    return m_controls.regLinkPanel->width() * 15 >= kOpenThreshold;
+    return m_controls.linkPanel->width() * 15 >= kOpenThreshold;
 }
 
 void LinksPanels::setPanel(int widthTwips, int buttonLeftTwips)
 {
-    m_controls.regLinkPanel->resize(twipsToPixels(widthTwips), m_controls.regLinkPanel->height());
-    m_controls.regLinkPanelOC->move(twipsToPixels(buttonLeftTwips), m_controls.regLinkPanelOC->y());
+    m_controls.linkPanel->resize(twipsToPixels(widthTwips), m_controls.linkPanel->height());
+    m_controls.linkPanelToggle->move(twipsToPixels(buttonLeftTwips), m_controls.linkPanelToggle->y());
 }
 
 void LinksPanels::setHeadingColour(const QColor &colour)
@@ -72,7 +74,7 @@ void LinksPanels::setHeadingColour(const QColor &colour)
     heading->setPalette(palette);
 }
 
-void LinksPanels::regLinkPanelOC_Click()
+void LinksPanels::onLinkPanelToggleClicked()
 {
     setHeadingColour(QColor(0x00, 0x00, 0x00));
     if (panelOpen())
@@ -81,8 +83,10 @@ void LinksPanels::regLinkPanelOC_Click()
         setPanel(kOpenWidth, kOpenButtonLeft);
 }
 
-void LinksPanels::reg_pabble_regplt_Click()
+void LinksPanels::onPlatformSignUpClicked()
 {
     setHeadingColour(QColor(0xFF, 0x00, 0x00));
     setPanel(kOpenWidth, kOpenButtonLeft);
 }
+
+} // namespace zq

@@ -6,6 +6,9 @@
 #include <functional>
 
 class QWidget;
+
+namespace zq {
+
 class ServiceAddresses;
 struct AppState;
 struct Controls;
@@ -15,13 +18,13 @@ class LinksPanels final
 {
 public:
     LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                std::function<void(const QString &)> msgTips, QWidget *window);
+                std::function<void(const QString &)> showNotice, QWidget *window);
     Q_DISABLE_COPY_MOVE(LinksPanels)
 
-    void tipsAction(int index);
+    void onTipsLabelClicked(int index);
     void openRegLink(int index);
-    void regLinkPanelOC_Click();
-    void reg_pabble_regplt_Click();
+    void onLinkPanelToggleClicked();
+    void onPlatformSignUpClicked();
 
     bool panelOpen() const;
 
@@ -42,3 +45,5 @@ private:
     std::function<void(const QString &)> m_msgTips;
     QPointer<QWidget> m_window;
 };
+
+} // namespace zq

@@ -3,26 +3,27 @@
 #include <QPointer>
 #include <QString>
 
-class Dialogs;
 class QWidget;
+
+namespace zq {
+
+class Dialogs;
 class ServiceAddresses;
 struct AppState;
 struct Controls;
 
-namespace tarel_tools {
 class WebClient;
-}
 
 // The login box: signs the user in, saves the credentials and opens the plan page.
 class LoginFlow final
 {
 public:
-    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-              tarel_tools::WebClient &web, QWidget *window);
+    LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
+              QWidget *window);
     Q_DISABLE_COPY_MOVE(LoginFlow)
 
     // The click of vip_login.
-    void vip_login_Click();
+    void onLoginClicked();
 
     // The plan page for the current account, in the browser.
     void openPlanPage();
@@ -34,6 +35,8 @@ private:
     Controls &m_controls;
     Dialogs &m_dialogs;
     const ServiceAddresses &m_addresses;
-    tarel_tools::WebClient &m_web;
+    WebClient &m_web;
     QPointer<QWidget> m_window;
 };
+
+} // namespace zq

@@ -1,15 +1,17 @@
 #include "planmirror.h"
 
+#include "app/window/controls.h"
 #include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "controls.h"
 #include "text/jsontext.h"
 
 #include <QPlainTextEdit>
 #include <QPointer>
 
 using namespace Qt::StringLiterals;
+
+namespace zq {
 
 namespace {
 
@@ -22,9 +24,9 @@ void PlanMirror::refresh()
 {
     if (!m_controls.outplan)
         return;
-    if (!m_state.web_ctl) {
+    if (!m_state.webCtl) {
         // No page to read yet (start-up has not reached the browser): nothing to copy.
-        m_controls.outplan->setPlainText(tarel_tools::noBettingNumbersText());
+        m_controls.outplan->setPlainText(noBettingNumbersText());
         return;
     }
     if (m_pending && m_askedAt.isValid() && m_askedAt.elapsed() < kAnswerPatienceMs)
@@ -32,7 +34,7 @@ void PlanMirror::refresh()
     m_pending = true;
     m_askedAt.start();
     QPointer<QPlainTextEdit> outplan = m_controls.outplan;
-    m_state.web_ctl->readGlobals({u"tzIss"_s, u"tzNums"_s}, outplan, [this, outplan](const QStringList &values) {
+    m_state.webCtl->readGlobals({u"tzIss"_s, u"tzNums"_s}, outplan, [this, outplan](const QStringList &values) {
         m_pending = false;
         if (!outplan)
             return;
@@ -47,8 +49,10 @@ void PlanMirror::refresh()
 QString PlanMirror::outplanText(const QString &tzIss, const QString &tzNums)
 {
     if (tzNums.isEmpty())
-        return tarel_tools::noBettingNumbersText();
+        return noBettingNumbersText();
     const QString period = tzIss.isEmpty() ? u"0001-9999期:"_s : tzIss;
-    const QString numbers = tarel_tools::regReplace(tzNums, u"[^\\d\\s\\*\\,]*"_s, QString());
+    const QString numbers = regReplace(tzNums, u"[^\\d\\s\\*\\,]*"_s, QString());
     return u"投注期:"_s + period + u"\r\n"_s + numbers + u" \r\n"_s;
 }
+
+} // namespace zq

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QString>
 
+namespace zq {
+
 struct AppState;
 struct Controls;
 
@@ -28,3 +30,5 @@ private:
     bool m_pending = false;
     QElapsedTimer m_askedAt;
 };
+
+} // namespace zq

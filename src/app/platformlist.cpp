@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 void fillComboList(QComboBox *list, const QString &items, int index)
 {
@@ -21,29 +21,30 @@ void fillComboList(QComboBox *list, const QString &items, int index)
         list->setCurrentIndex(index);
 }
 
-void RegPlatforms::fillRegPlatforms(const QString &reg_platform_text, QComboBox *reg_pt)
+void RegPlatforms::fillRegPlatforms(const QString &regPlatformText, QComboBox *regPlatform)
 {
-    if (reg_platform_text.isEmpty())
+    if (regPlatformText.isEmpty())
         return;
-    reg_platform_saved = reg_platform_text;
+    m_saved = regPlatformText;
 
     QStringList names;
-    const QStringList entries = reg_platform_text.split(u',');
+    const QStringList entries = regPlatformText.split(u',');
     for (const QString &entry : entries) {
         if (!entry.isEmpty())
             names.append(entry.section(u'|', 0, 0).remove(u' '));
     }
     // The list is sent again after every online report, maybe while the user is filling in
     // the registration box: a platform chosen there stays chosen while it is listed.
-    const qsizetype chosen = reg_pt && reg_pt->currentIndex() >= 0 ? names.indexOf(reg_pt->currentText()) : -1;
-    fillComboList(reg_pt, names.join(u'|'), chosen >= 0 ? int(chosen) : 0);
+    const qsizetype chosen =
+        regPlatform && regPlatform->currentIndex() >= 0 ? names.indexOf(regPlatform->currentText()) : -1;
+    fillComboList(regPlatform, names.join(u'|'), chosen >= 0 ? int(chosen) : 0);
 }
 
 QString RegPlatforms::getPlatformValue(const QString &name) const
 {
-    if (reg_platform_saved.isEmpty())
+    if (m_saved.isEmpty())
         return {};
-    const QStringList entries = reg_platform_saved.split(u',');
+    const QStringList entries = m_saved.split(u',');
     for (const QString &entry : entries) {
         if (entry.isEmpty())
             continue;
@@ -57,4 +58,4 @@ QString RegPlatforms::getPlatformValue(const QString &name) const
     return {};
 }
 
-} // namespace tarel_tools
+} // namespace zq

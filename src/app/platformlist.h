@@ -4,7 +4,7 @@
 
 class QComboBox;
 
-namespace tarel_tools {
+namespace zq {
 
 // Clears the list, adds the "|"-separated items in order (empty pieces between two
 // separators included; empty text adds none) and selects index. An index outside the
@@ -20,20 +20,20 @@ public:
     RegPlatforms() = default;
     Q_DISABLE_COPY_MOVE(RegPlatforms)
 
-    // Keeps a non-empty reg_platform_text and fills reg_pt with its names, spaces removed,
+    // Keeps a non-empty regPlatformText and fills regPlatform with its names, spaces removed,
     // selecting the one chosen before when it is still listed, else the first. An empty text
-    // changes neither the kept list nor reg_pt.
-    void fillRegPlatforms(const QString &reg_platform_text, QComboBox *reg_pt);
+    // changes neither the kept list nor regPlatform.
+    void fillRegPlatforms(const QString &regPlatformText, QComboBox *regPlatform);
 
     // The value of the first kept item whose name contains name (case-sensitive), or
     // empty text. The kept names still have their spaces, so a shown name without its
     // spaces may not find its item; the service's lists are made with that in mind.
     QString getPlatformValue(const QString &name) const;
 
-    QString saved() const { return reg_platform_saved; }
+    QString saved() const { return m_saved; }
 
 private:
-    QString reg_platform_saved;
+    QString m_saved;
 };
 
-} // namespace tarel_tools
+} // namespace zq

@@ -1,12 +1,14 @@
 #include "qttranslations.h"
 
-#include "applogging.h"
+#include "app/window/applogging.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 using namespace Qt::StringLiterals;
+
+namespace zq {
 
 namespace {
 bool install(QCoreApplication &app, const QString &catalogue, const QString &folder)
@@ -38,3 +40,5 @@ int installQtTranslations(QCoreApplication &app)
         qCDebug(lcApp) << "no Chinese catalogue of Qt in" << qtFolder << "or" << deployed;
     return installed;
 }
+
+} // namespace zq

@@ -4,24 +4,24 @@
 
 #include <QLineEdit>
 
-namespace tarel_tools {
+namespace zq {
 
 void loadIniToText(const QString &section, const QString &key, QLineEdit *box, const QString &cfgPath)
 {
     if (!box)
         return;
-    const QString value = ini::readIniValue(section, key, cfgPath);
+    const QString value = readIniValue(section, key, cfgPath);
     if (!value.isEmpty())
         box->setText(value);
 }
 
-void loadSavedLogin(QLineEdit *login_user, QLineEdit *login_pass, const QString &cfgPath)
+void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath)
 {
     const auto load = [&cfgPath](const SettingsKey &setting, QLineEdit *box) {
         loadIniToText(setting.section.toString(), setting.key.toString(), box, cfgPath);
     };
-    load(SettingsKeys::loginUser, login_user);
-    load(SettingsKeys::loginPass, login_pass);
+    load(SettingsKeys::loginUser, loginUser);
+    load(SettingsKeys::loginPass, loginPass);
 }
 
 void saveLogin(const QString &typedAccount, const QString &typedPassword, const QString &cfgPath)
@@ -30,4 +30,4 @@ void saveLogin(const QString &typedAccount, const QString &typedPassword, const 
     writeSetting(SettingsKeys::loginPass, typedPassword, cfgPath);
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -4,7 +4,7 @@
 
 class QLineEdit;
 
-namespace tarel_tools {
+namespace zq {
 
 // Puts the stored value of `key` in `section` of the settings file into `box`, but only
 // when there is one: an empty or missing value leaves the box as it was. A null box is
@@ -12,9 +12,9 @@ namespace tarel_tools {
 void loadIniToText(const QString &section, const QString &key, QLineEdit *box, const QString &cfgPath);
 
 // The account and password saved by the last successful login, back into the login box.
-void loadSavedLogin(QLineEdit *login_user, QLineEdit *login_pass, const QString &cfgPath);
+void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath);
 
 // Keeps the account and password of a successful login, as they were typed.
 void saveLogin(const QString &typedAccount, const QString &typedPassword, const QString &cfgPath);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace zq {
+
 struct AppConfig;
 struct AppState;
 
@@ -43,7 +45,7 @@ public:
 
     // The registration site's page for the platform link at `index`; an index without a code
     // gives an empty g value.
-    QString regLink(int index) const;
+    QString platformLink(int index) const;
 
     QString downloadPage() const;
 
@@ -51,3 +53,5 @@ private:
     const AppConfig &m_config;
     const AppState &m_state;
 };
+
+} // namespace zq

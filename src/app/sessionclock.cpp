@@ -1,10 +1,10 @@
 #include "sessionclock.h"
 
-#include "applogging.h"
+#include "app/window/applogging.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/controls.h"
+#include "app/window/dialogs.h"
 #include "appstate.h"
-#include "clickablelabel.h"
-#include "controls.h"
-#include "dialogs.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
 #include "text/datetime.h"
@@ -12,6 +12,8 @@
 
 #include <QDateTime>
 #include <QTimer>
+
+namespace zq {
 
 namespace {
 
@@ -30,20 +32,20 @@ private:
 } // namespace
 
 SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                           tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod)
+                           WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod)
     : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web),
       m_timeSourceUrl(std::move(timeSourceUrl)), m_actions(std::move(actions)), m_reportPeriod(reportPeriod)
 {}
 
-void SessionClock::delay_timer_Timer()
+void SessionClock::onStartTimer()
 {
-    m_controls.delay_timer->stop();
+    m_controls.startTimer->stop();
     if (m_actions.openPlanPage)
         m_actions.openPlanPage();
-    m_controls.zq_main_web->show();
+    m_controls.browser->show();
     if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
         notice->hide();
-    m_state.report_period = m_reportPeriod;
+    m_state.reportPeriod = m_reportPeriod;
     synchroniseClock();
 }
 
@@ -53,38 +55,38 @@ void SessionClock::synchroniseClock()
     const QString headers = m_web.getResponseHeaders(m_timeSourceUrl);
     if (m_web.stopped())
         return;
-    const QString read = headers.isEmpty() ? QString() : tarel_tools::readDateHeader(headers);
+    const QString read = headers.isEmpty() ? QString() : readDateHeader(headers);
     if (!read.isEmpty()) {
-        m_state.clock_text = read;
+        m_state.clockText = read;
     } else {
         if (headers.isEmpty())
             qCInfo(lcApp) << "time source gave no complete answer";
         // A clock that already runs keeps counting; without one, this computer's time stands in
         // until a later read sets it right. Either way the next report is due a whole period
         // from now: a report left due would run again on every tick while the source is away.
-        if (m_state.clock_text.isEmpty() || !headers.isEmpty())
-            m_state.clock_text = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (m_state.clockText.isEmpty() || !headers.isEmpty())
+            m_state.clockText = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
-    m_state.next_report_text = tarel_tools::addSecondsToClock(m_state.clock_text, m_state.report_period);
+    m_state.nextReportText = addSecondsToClock(m_state.clockText, m_state.reportPeriod);
 }
 
-void SessionClock::count_down_Timer()
+void SessionClock::onCountDownTick()
 {
-    if (!m_state.clock_text.isEmpty()) {
-        const QString advanced = tarel_tools::addSecondsToClock(m_state.clock_text, 1);
+    if (!m_state.clockText.isEmpty()) {
+        const QString advanced = addSecondsToClock(m_state.clockText, 1);
         if (!advanced.isEmpty())
-            m_state.clock_text = advanced;
-        if (!m_state.next_report_text.isEmpty()) {
-            const auto due = tarel_tools::secondsBetween(m_state.next_report_text, m_state.clock_text);
+            m_state.clockText = advanced;
+        if (!m_state.nextReportText.isEmpty()) {
+            const auto due = secondsBetween(m_state.nextReportText, m_state.clockText);
             if (due && *due >= 0)
-                onlineReport();
+                sendOnlineReport();
         }
     }
     if (m_actions.mirrorPlanPage)
         m_actions.mirrorPlanPage();
 }
 
-void SessionClock::onlineReport()
+void SessionClock::sendOnlineReport()
 {
     // Ticks go on while the report waits for its answer; they must not start another.
     if (m_reportRunning)
@@ -96,13 +98,15 @@ void SessionClock::onlineReport()
     if (m_web.stopped())
         return;
     if (answer.contains(QStringLiteral("kick"))) {
-        m_controls.count_down->stop();
+        m_controls.countDown->stop();
         m_dialogs.information(QStringLiteral("您已经被踢下线，您的栖木账号在其它软件中重复登录！"));
         if (m_actions.unloadWindow)
             m_actions.unloadWindow();
         return;
     }
-    if (m_actions.initVar)
-        m_actions.initVar();
+    if (m_actions.refreshSoftwareInfo)
+        m_actions.refreshSoftwareInfo();
     synchroniseClock();
 }
+
+} // namespace zq

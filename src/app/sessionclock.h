@@ -4,14 +4,14 @@
 
 #include <functional>
 
+namespace zq {
+
 class Dialogs;
 class ServiceAddresses;
 struct AppState;
 struct Controls;
 
-namespace tarel_tools {
 class WebClient;
-}
 
 // The account session's clock: the start timer, the once-a-second count-down, the network
 // clock and the online report. What the window does around them comes in as actions.
@@ -22,18 +22,18 @@ public:
     {
         std::function<void()> openPlanPage;   // the plan page for the current account
         std::function<void()> mirrorPlanPage; // the page's period and numbers into outplan
-        std::function<void()> initVar;        // fetch the software information again
+        std::function<void()> refreshSoftwareInfo; // fetch the software information again
         std::function<void()> unloadWindow;   // end the program without asking
     };
 
     SessionClock(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                 tarel_tools::WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod);
+                 WebClient &web, QString timeSourceUrl, Actions actions, qint16 reportPeriod);
     Q_DISABLE_COPY_MOVE(SessionClock)
 
-    void delay_timer_Timer();
-    void count_down_Timer();
+    void onStartTimer();
+    void onCountDownTick();
     void synchroniseClock();
-    void onlineReport();
+    void sendOnlineReport();
 
     bool reportRunning() const { return m_reportRunning; }
 
@@ -42,9 +42,11 @@ private:
     Controls &m_controls;
     Dialogs &m_dialogs;
     const ServiceAddresses &m_addresses;
-    tarel_tools::WebClient &m_web;
+    WebClient &m_web;
     QString m_timeSourceUrl;
     Actions m_actions;
     qint16 m_reportPeriod; // seconds from a clock reading to the next online report
     bool m_reportRunning = false;
 };
+
+} // namespace zq

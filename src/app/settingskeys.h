@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+namespace zq {
+
 // Where the program keeps its values in cfg.ini: one row per value, used by every reader
 // and writer.
 struct SettingsKey
@@ -27,11 +29,13 @@ inline constexpr SettingsKey loginPass{u"vip_user_info", u"login_pass", true};
 
 inline QString readSetting(const SettingsKey &setting, const QString &cfgPath)
 {
-    return ini::readIniValue(setting.section.toString(), setting.key.toString(), cfgPath);
+    return readIniValue(setting.section.toString(), setting.key.toString(), cfgPath);
 }
 
-inline int writeSetting(const SettingsKey &setting, const QString &value, const QString &cfgPath)
+inline bool writeSetting(const SettingsKey &setting, const QString &value, const QString &cfgPath)
 {
-    return ini::writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath,
-                              setting.secret ? ini::FileAccess::OwnerOnly : ini::FileAccess::Keep);
+    return writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath,
+                         setting.secret ? FileAccess::OwnerOnly : FileAccess::Keep);
 }
+
+} // namespace zq

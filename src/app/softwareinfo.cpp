@@ -1,20 +1,23 @@
 #include "softwareinfo.h"
 
+#include "app/window/applogging.h"
+#include "app/window/apptexts.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/controls.h"
 #include "appconfig.h"
-#include "applogging.h"
 #include "appstate.h"
-#include "apptexts.h"
 #include "cfglocation.h"
-#include "clickablelabel.h"
-#include "controls.h"
 #include "net/webclient.h"
 #include "platformlist.h"
 #include "serviceaddresses.h"
 #include "settingskeys.h"
 #include "text/jsontext.h"
+#include "zq_build_config.h"
 
-SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                           tarel_tools::WebClient &web, tarel_tools::RegPlatforms &platforms, const AppConfig &config)
+namespace zq {
+
+SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, WebClient &web,
+                           RegPlatforms &platforms, const AppConfig &config)
     : m_state(state), m_controls(controls), m_addresses(addresses), m_web(web), m_platforms(platforms), m_config(config)
 {
 }
@@ -23,15 +26,15 @@ SoftwareInfo::SoftwareInfo(AppState &state, Controls &controls, const ServiceAdd
 // (also where the user's login is kept in a copy of the user's own).
 void SoftwareInfo::setConstants(AppState &state, const AppConfig &config)
 {
-    state.app_title = AppTexts::programTitle();
-    state.softinfo_title = state.app_title;
-    state.app_version = QStringLiteral("v1.7");
-    state.app_build = QStringLiteral("20180330");
-    state.service_base = config.serviceBase;
-    state.soft_code = QStringLiteral("zq_softinfo");
+    state.appTitle = AppTexts::programTitle();
+    state.softinfoTitle = state.appTitle;
+    state.appVersion = QStringLiteral("v" ZQ_VERSION_MAJOR_MINOR);
+    state.appBuild = QStringLiteral("20180330");
+    state.serviceBase = config.serviceBase;
+    state.softCode = QStringLiteral("zq_softinfo");
     const QString code = readSetting(SettingsKeys::productCode, CfgLocation::shippedFile(config.programDir));
     if (!code.isEmpty())
-        state.soft_code = code;
+        state.softCode = code;
 }
 
 SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config)
@@ -43,18 +46,18 @@ SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config)
     return {addresses.softwareInfo() + query, query};
 }
 
-void SoftwareInfo::init_var()
+void SoftwareInfo::refreshSoftwareInfo()
 {
     setConstants(m_state, m_config);
 
-    m_state.softinfo_url = m_addresses.softwareInfo();
+    m_state.softinfoUrl = m_addresses.softwareInfo();
     const QString query = m_addresses.softwareInfoQuery();
 
-    QString answer = m_web.postWebContent(m_state.softinfo_url + query, query);
+    QString answer = m_web.postWebContent(m_state.softinfoUrl + query, query);
     if (m_web.stopped())
         return;
     if (answer.isEmpty())
-        answer = m_web.postWebContent(m_state.softinfo_url + query, query);
+        answer = m_web.postWebContent(m_state.softinfoUrl + query, query);
     if (answer.isEmpty()) {
         qCInfo(lcApp) << "no software information after two tries";
         if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
@@ -66,14 +69,13 @@ void SoftwareInfo::init_var()
 
 void SoftwareInfo::distribute(const QString &answer)
 {
-    m_state.online_url = m_addresses.onlineTemplate();
+    m_state.onlineUrl = m_addresses.onlineTemplate();
 
-    using tarel_tools::getJsonText;
-    m_state.plan_page_url = getJsonText(answer, QStringLiteral("shop_url"));
-    m_state.reg_platform_text = getJsonText(answer, QStringLiteral("new_ver_desc"));
+    m_state.planPageUrl = getJsonText(answer, QStringLiteral("shop_url"));
+    m_state.regPlatformText = getJsonText(answer, QStringLiteral("new_ver_desc"));
     const QString annouce = getJsonText(answer, QStringLiteral("annouce"));
     const QString pltlist = getJsonText(answer, QStringLiteral("pltlist"));
-    const QString reg_url = getJsonText(answer, QStringLiteral("reg_url"));
+    const QString regUrl = getJsonText(answer, QStringLiteral("reg_url"));
     const QString contact = getJsonText(answer, QStringLiteral("contact"));
 
     if (!annouce.isEmpty())
@@ -82,12 +84,12 @@ void SoftwareInfo::distribute(const QString &answer)
     if (!contact.isEmpty())
         if (ClickableLabel *heading = m_controls.tipsLabel(TipsLabel::LinkPanelHeading))
             heading->setText(contact + QString::fromUtf16(AppTexts::linkPanelHeading));
-    if (!reg_url.isEmpty())
-        m_state.reg_link_codes = reg_url.split(u'|');
+    if (!regUrl.isEmpty())
+        m_state.regLinkCodes = regUrl.split(u'|');
     if (!pltlist.isEmpty())
         showPlatformLinks(pltlist);
 
-    m_platforms.fillRegPlatforms(m_state.reg_platform_text, m_controls.reg_pt);
+    m_platforms.fillRegPlatforms(m_state.regPlatformText, m_controls.regPlatform);
 }
 
 void SoftwareInfo::showPlatformLinks(const QString &pltlist)
@@ -97,7 +99,7 @@ void SoftwareInfo::showPlatformLinks(const QString &pltlist)
     // have no label and are dropped.
     const QStringList names = pltlist.split(u'|');
     for (int i = 0; i < kRegLinkCount; ++i) {
-        ClickableLabel *link = m_controls.regLink(i);
+        ClickableLabel *link = m_controls.platformLink(i);
         if (!link)
             continue;
         if (i < names.size()) {
@@ -108,3 +110,5 @@ void SoftwareInfo::showPlatformLinks(const QString &pltlist)
         }
     }
 }
+
+} // namespace zq

@@ -2,28 +2,28 @@
 
 #include <QString>
 
+namespace zq {
+
 class ServiceAddresses;
 struct AppConfig;
 struct AppState;
 struct Controls;
 
-namespace tarel_tools {
 class RegPlatforms;
 class WebClient;
-} // namespace tarel_tools
 
-// init_var: the program's identity and service settings, and the software information
+// refreshSoftwareInfo: the program's identity and service settings, and the software information
 // that the service sends at start-up and after every online report.
 class SoftwareInfo final
 {
 public:
-    SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, tarel_tools::WebClient &web,
-                 tarel_tools::RegPlatforms &platforms, const AppConfig &config);
+    SoftwareInfo(AppState &state, Controls &controls, const ServiceAddresses &addresses, WebClient &web,
+                 RegPlatforms &platforms, const AppConfig &config);
     Q_DISABLE_COPY_MOVE(SoftwareInfo)
 
-    void init_var();
+    void refreshSoftwareInfo();
 
-    // The address and body of the request that init_var sends at start-up: the program sends
+    // The address and body of the request that refreshSoftwareInfo sends at start-up: the program sends
     // it ahead while the window is being built.
     struct Request
     {
@@ -42,7 +42,9 @@ private:
     AppState &m_state;
     Controls &m_controls;
     const ServiceAddresses &m_addresses;
-    tarel_tools::WebClient &m_web;
-    tarel_tools::RegPlatforms &m_platforms;
+    WebClient &m_web;
+    RegPlatforms &m_platforms;
     const AppConfig &m_config;
 };
+
+} // namespace zq

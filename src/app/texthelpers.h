@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace zq {
+
 // The service's answers and the typed values are trimmed of blanks only: a tab or a line
 // break at the ends is part of the text.
 inline QString trimSpaces(const QString &text)
@@ -20,3 +22,5 @@ inline QString serviceMessage(QString answer)
 {
     return answer.replace(QStringLiteral("[br]"), QStringLiteral("\r\n"));
 }
+
+} // namespace zq

@@ -1,11 +1,13 @@
 #include "traynotices.h"
 
+#include "app/window/windowfront.h"
 #include "appstate.h"
 #include "tray/traybackend.h"
 #include "tray/traynotifier.h"
-#include "windowfront.h"
 
 #include <QWidget>
+
+namespace zq {
 
 TrayNotices::TrayNotices(AppState &state, QWidget *window, BackendFactory makeBackend)
     : m_state(state), m_window(window), m_makeBackend(std::move(makeBackend))
@@ -14,16 +16,16 @@ TrayNotices::TrayNotices(AppState &state, QWidget *window, BackendFactory makeBa
 
 TrayNotices::~TrayNotices()
 {
-    tray_switch(false);
+    setTrayIconShown(false);
 }
 
-void TrayNotices::tray_switch(bool on)
+void TrayNotices::setTrayIconShown(bool on)
 {
     if (on) {
         // One notifier at most: a second switch-on replaces the first icon instead of adding another.
-        tray_switch(false);
+        setTrayIconShown(false);
         m_notifier = std::make_unique<TrayNotifier>(m_makeBackend ? m_makeBackend() : nullptr);
-        m_state.curTarelMsgTips = m_notifier.get();
+        m_state.trayNotifier = m_notifier.get();
         // A click on the icon is the usual way back to a minimised or covered window.
         QObject::connect(m_notifier.get(), &TrayNotifier::iconActivated, m_notifier.get(),
                          [window = m_window] { bringToFront(window); });
@@ -34,13 +36,15 @@ void TrayNotices::tray_switch(bool on)
     }
     if (m_notifier)
         m_notifier->remove();
-    m_state.curTarelMsgTips = nullptr;
+    m_state.trayNotifier = nullptr;
     m_notifier.reset();
 }
 
-void TrayNotices::msgTips(const QString &text)
+void TrayNotices::showNotice(const QString &text)
 {
     // Without a tray icon (during start-up, after unload) a notice is simply not shown.
-    if (m_state.curTarelMsgTips)
-        m_state.curTarelMsgTips->showBalloon(text, QSystemTrayIcon::Information, QStringLiteral("栖木提示"), 2000);
+    if (m_state.trayNotifier)
+        m_state.trayNotifier->showBalloon(text, QSystemTrayIcon::Information, QStringLiteral("栖木提示"), 2000);
 }
+
+} // namespace zq

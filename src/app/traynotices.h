@@ -6,6 +6,9 @@
 #include <memory>
 
 class QWidget;
+
+namespace zq {
+
 class TrayBackend;
 class TrayNotifier;
 struct AppState;
@@ -21,8 +24,8 @@ public:
     ~TrayNotices();
     Q_DISABLE_COPY_MOVE(TrayNotices)
 
-    void tray_switch(bool on);
-    void msgTips(const QString &text);
+    void setTrayIconShown(bool on);
+    void showNotice(const QString &text);
 
 private:
     AppState &m_state;
@@ -30,3 +33,5 @@ private:
     BackendFactory m_makeBackend;
     std::unique_ptr<TrayNotifier> m_notifier;
 };
+
+} // namespace zq

@@ -2,5 +2,9 @@
 
 #include <QLoggingCategory>
 
+namespace zq {
+
 // The library's diagnostics: QT_LOGGING_RULES="zq.browser.debug=true" shows them all.
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser)
+
+} // namespace zq

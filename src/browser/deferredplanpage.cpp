@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -59,11 +59,7 @@ EngineModule::CreatePage loadModule(const QString &path, const std::function<voi
 DeferredPlanPage::DeferredPlanPage(QWidget *parentWidget, Engine engine)
     : PlanPage(parentWidget), m_engineSource(std::move(engine))
 {
-    m_holder = new QWidget(parentWidget);
-    m_holder->hide();
-    auto *layout = new QVBoxLayout(m_holder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    m_holder = makeHolder(parentWidget);
 }
 
 DeferredPlanPage::~DeferredPlanPage()
@@ -153,4 +149,4 @@ void DeferredPlanPage::setSilent(bool silent)
         m_engine->setSilent(silent);
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -9,7 +9,7 @@
 
 class QLabel;
 
-namespace tarel_tools {
+namespace zq {
 
 // The plan page whose browser engine, with its large libraries, lives in a module beside the
 // program that is loaded only when the page is first opened (the start timer opens it),
@@ -59,4 +59,4 @@ private:
     bool m_silent = false;
 };
 
-} // namespace tarel_tools
+} // namespace zq

@@ -12,6 +12,8 @@ QT_BEGIN_NAMESPACE
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 QT_END_NAMESPACE
 
+namespace zq {
+
 namespace {
 
 bool s_software = false;
@@ -76,3 +78,5 @@ void EngineSetup::beforeEngineLoads()
         return;
     qt_gl_set_global_share_context(new QOpenGLContext(QCoreApplication::instance()));
 }
+
+} // namespace zq

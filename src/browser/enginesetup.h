@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zq {
+
 // How the embedded browser engine runs in this program: it shows one page of one site, not
 // the many tabs its defaults are made for.
 namespace EngineSetup {
@@ -24,3 +26,5 @@ void beforeApplication();
 void beforeEngineLoads();
 
 } // namespace EngineSetup
+
+} // namespace zq

@@ -8,6 +8,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace zq {
+
 namespace {
 
 struct CopyKind
@@ -18,15 +20,14 @@ struct CopyKind
     QString nothingNotice;
 };
 
-void copyFromPage(tarel_tools::PlanPage &page, QObject *context, const tarel_tools::NoticeSink &msgTips,
-                  const CopyKind &kind)
+void copyFromPage(PlanPage &page, QObject *context, const NoticeSink &showNotice, const CopyKind &kind)
 {
-    const QPointer<tarel_tools::PlanPage> pageGuard(&page);
-    page.readGlobals({kind.global}, context, [pageGuard, msgTips, kind](const QStringList &values) {
+    const QPointer<PlanPage> pageGuard(&page);
+    page.readGlobals({kind.global}, context, [pageGuard, showNotice, kind](const QStringList &values) {
         const QString text = values.value(0);
         if (text.isEmpty()) {
-            if (msgTips)
-                msgTips(kind.nothingNotice);
+            if (showNotice)
+                showNotice(kind.nothingNotice);
             return;
         }
         if (pageGuard)
@@ -35,32 +36,30 @@ void copyFromPage(tarel_tools::PlanPage &page, QObject *context, const tarel_too
             clipboard->clear();
             clipboard->setText(text);
         }
-        if (msgTips)
-            msgTips(kind.copiedNotice);
+        if (showNotice)
+            showNotice(kind.copiedNotice);
     });
 }
 
 } // namespace
-
-namespace tarel_tools {
 
 QString noBettingNumbersText()
 {
     return u"没有发现可以复制的投注号码，请先组号！"_s;
 }
 
-void copyCodes(PlanPage &page, QObject *context, const NoticeSink &msgTips)
+void copyCodes(PlanPage &page, QObject *context, const NoticeSink &showNotice)
 {
     static const CopyKind codes{u"tzNums"_s, u"(function(){zqMain.codesCopy.call(this);})()"_s,
                                 u"号码已复制到剪切板，请直接ctrl+v粘贴即可"_s, noBettingNumbersText()};
-    copyFromPage(page, context, msgTips, codes);
+    copyFromPage(page, context, showNotice, codes);
 }
 
-void copyPlan(PlanPage &page, QObject *context, const NoticeSink &msgTips)
+void copyPlan(PlanPage &page, QObject *context, const NoticeSink &showNotice)
 {
     static const CopyKind plan{u"tzPlan"_s, u"(function(){zqMain.planCopy.call(this);})()"_s,
                                u"计划方案已复制到剪切板，请直接ctrl+v粘贴即可"_s, u"没有发现计划方案，请先组号！"_s};
-    copyFromPage(page, context, msgTips, plan);
+    copyFromPage(page, context, showNotice, plan);
 }
 
-} // namespace tarel_tools
+} // namespace zq

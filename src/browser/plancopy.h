@@ -6,7 +6,7 @@
 
 class QObject;
 
-namespace tarel_tools {
+namespace zq {
 
 class PlanPage;
 
@@ -18,12 +18,12 @@ QString noBettingNumbersText();
 
 // Copies the page's betting numbers (`tzNums`) to the clipboard: when the page has them,
 // the page's own zqMain.codesCopy runs, the clipboard gets the text read before that,
-// and `msgTips` the success notice; otherwise `msgTips` gets the failure notice and the
+// and `showNotice` the success notice; otherwise `showNotice` gets the failure notice and the
 // clipboard is left alone. The page answers later, so this returns at once; once
-// `context` (normally the window that owns `msgTips`) is gone nothing more happens.
-void copyCodes(PlanPage &page, QObject *context, const NoticeSink &msgTips);
+// `context` (normally the window that owns `showNotice`) is gone nothing more happens.
+void copyCodes(PlanPage &page, QObject *context, const NoticeSink &showNotice);
 
 // The same for the plan (`tzPlan`, zqMain.planCopy).
-void copyPlan(PlanPage &page, QObject *context, const NoticeSink &msgTips);
+void copyPlan(PlanPage &page, QObject *context, const NoticeSink &showNotice);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace tarel_tools {
+namespace zq {
 
 // The window's view of the service's plan page: open it, read its script globals, run a
 // page script. The browser engine stays behind this class; nothing that uses it needs
@@ -46,6 +46,10 @@ public:
 Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.
     void loadFinished(bool ok);
+
+protected:
+    // The hidden widget that the window places and the page's own widgets fill, edge to edge.
+    static QWidget *makeHolder(QWidget *parentWidget);
 };
 
-} // namespace tarel_tools
+} // namespace zq

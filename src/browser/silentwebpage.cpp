@@ -7,7 +7,7 @@
 #include <QWebEngineCertificateError>
 #include <QWebEngineNewWindowRequest>
 
-namespace tarel_tools {
+namespace zq {
 
 SilentWebPage::SilentWebPage(QObject *parent) : QWebEnginePage(parent)
 {
@@ -106,7 +106,7 @@ void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level
     }
 }
 
-} // namespace tarel_tools
+} // namespace zq
 
 // Compiled here rather than with the library's other meta-object code, so that a program
 // taking nothing from this file takes none of the engine's symbols either.

@@ -2,7 +2,7 @@
 
 #include <QWebEnginePage>
 
-namespace tarel_tools {
+namespace zq {
 
 // The plan page's engine page. While silent it opens nothing of its own: script dialogs
 // are answered at once without showing anything, certificate errors are refused, no file
@@ -38,4 +38,4 @@ private:
     bool m_silent = false;
 };
 
-} // namespace tarel_tools
+} // namespace zq

@@ -16,6 +16,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace zq {
+
 namespace {
 
 // A name is put into the read script as code, so it must be a plain identifier; words the
@@ -51,15 +53,9 @@ QStringList textsFromResult(const QVariant &result, qsizetype count)
 
 } // namespace
 
-namespace tarel_tools {
-
 WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
 {
-    m_holder = new QWidget(parentWidget);
-    m_holder->hide();
-    auto *layout = new QVBoxLayout(m_holder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    m_holder = makeHolder(parentWidget);
 }
 
 WebEnginePlanPage::~WebEnginePlanPage()
@@ -201,8 +197,6 @@ void WebEnginePlanPage::runScript(const QString &script)
     m_page->runJavaScript(script, QWebEngineScript::MainWorld);
 }
 
-} // namespace tarel_tools
-
 // The entry points of the zq_webengine module, which the program loads when it first opens
 // the page (DeferredPlanPage).
 const char *zq_webEngineBuildId()
@@ -210,10 +204,12 @@ const char *zq_webEngineBuildId()
     return ZQ_BUILD_ID;
 }
 
-tarel_tools::PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
+PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
 {
-    return new tarel_tools::WebEnginePlanPage(parentWidget);
+    return new WebEnginePlanPage(parentWidget);
 }
+
+} // namespace zq
 
 // Compiled here rather than with the library's other meta-object code, so that a program
 // taking nothing from this file takes none of the engine's symbols either.

@@ -8,7 +8,7 @@
 
 class QWebEngineView;
 
-namespace tarel_tools {
+namespace zq {
 
 class SilentWebPage;
 
@@ -60,4 +60,4 @@ private:
     std::shared_ptr<char> m_alive = std::make_shared<char>();
 };
 
-} // namespace tarel_tools
+} // namespace zq

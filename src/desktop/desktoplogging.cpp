@@ -1,3 +1,7 @@
 #include "desktoplogging.h"
 
+namespace zq {
+
 Q_LOGGING_CATEGORY(lcDesktop, "zq.desktop")
+
+} // namespace zq

@@ -6,7 +6,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-namespace tarel_tools {
+namespace zq {
 
 bool openUrl(const QString &url)
 {
@@ -21,4 +21,4 @@ bool openUrl(const QString &url)
     return opened;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tarel_tools {
+namespace zq {
 
 // Opens the URL in the user's default browser. Only a well-formed http or https URL with
 // a host is handed on (surrounding blanks are ignored); anything else, a local file or a
@@ -10,4 +10,4 @@ namespace tarel_tools {
 // system accepted it; callers are free to ignore that.
 bool openUrl(const QString &url);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -1,10 +1,6 @@
 #include "machineid.h"
 
-#include "desktoplogging.h"
-
-#include <QNetworkInterface>
-
-namespace tarel_tools {
+namespace zq {
 
 QString pickMacAddress(const QList<NetworkInterfaceInfo> &interfaces)
 {
@@ -22,17 +18,14 @@ QString pickMacAddress(const QList<NetworkInterfaceInfo> &interfaces)
     return {};
 }
 
-QString getMacAddress()
+QString pickAdapterMacAddress(const QList<AdapterConfiguration> &adapters)
 {
-    QList<NetworkInterfaceInfo> infos;
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &interface : interfaces) {
-        infos.append({interface.flags().testFlag(QNetworkInterface::IsLoopBack), int(interface.addressEntries().size()),
-                      interface.hardwareAddress()});
+    // An empty text read as the address leaves the choice open, as an unreadable one does.
+    for (const AdapterConfiguration &adapter : adapters) {
+        if (adapter.ipAddressCount > 0 && !adapter.macAddress.isEmpty())
+            return adapter.macAddress;
     }
-    const QString address = pickMacAddress(infos);
-    qCDebug(lcDesktop) << "machine address:" << address << "from" << interfaces.size() << "interfaces";
-    return address;
+    return {};
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 bool runRegBat(const QString &programDir)
 {
@@ -34,4 +34,4 @@ bool runRegBat(const QString &programDir)
     return started;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tarel_tools {
+namespace zq {
 
 // Starts the optional component script beside the program, if it is a file: on Windows
 // <programDir>\cfg\reg.bat through cmd.exe with no console window, elsewhere
@@ -11,4 +11,4 @@ namespace tarel_tools {
 // absent script is the usual case and does nothing.
 bool runRegBat(const QString &programDir);
 
-} // namespace tarel_tools
+} // namespace zq

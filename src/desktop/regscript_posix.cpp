@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 QString startUpScriptName()
 {
@@ -18,4 +18,4 @@ bool prepareScriptProcess(QProcess &process, const QString &script)
     return true;
 }
 
-} // namespace tarel_tools
+} // namespace zq

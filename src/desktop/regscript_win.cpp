@@ -1,12 +1,12 @@
 #include "regscriptplatform.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <qt_windows.h>
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 QString startUpScriptName()
 {
@@ -21,8 +21,9 @@ bool prepareScriptProcess(QProcess &process, const QString &script)
     if (length == 0 || length >= MAX_PATH)
         return false;
     process.setProgram(QString::fromWCharArray(systemDir, int(length)) + u"\\cmd.exe"_s);
-    // The doubled quotes survive cmd's own quote stripping for any folder name.
-    process.setNativeArguments(u"/c \"\""_s + QDir::toNativeSeparators(script) + u"\"\""_s);
+    // Named relative to the working folder, the script's own: cmd expands %...% in its
+    // command line even inside quotes, so no folder name belongs there.
+    process.setNativeArguments(u"/c .\\"_s + QFileInfo(script).fileName());
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags &= ~static_cast<unsigned long>(CREATE_NEW_CONSOLE | DETACHED_PROCESS);
         args->flags |= CREATE_NO_WINDOW;
@@ -32,4 +33,4 @@ bool prepareScriptProcess(QProcess &process, const QString &script)
     return true;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -10,6 +10,8 @@
 #include <QLockFile>
 #include <QTimer>
 
+namespace zq {
+
 namespace {
 
 // What a later start says, and what the running copy answers once it has acted on it.
@@ -120,3 +122,5 @@ void SingleInstance::onRequestBytes(QLocalSocket *peer)
     // One request per connection; anything else ends it unanswered.
     peer->disconnectFromServer();
 }
+
+} // namespace zq

@@ -6,6 +6,8 @@
 class QLocalServer;
 class QLocalSocket;
 
+namespace zq {
+
 // One running copy of a program per user. The first start serves a local socket whose name
 // is made from the user and the program; a later start finds it, asks the running copy to
 // come to the front and ends. A name left behind by a copy that crashed does not count: the
@@ -50,3 +52,5 @@ private:
     QString m_lockPath;
     QLocalServer *m_server = nullptr;
 };
+
+} // namespace zq

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+namespace zq {
+
 QString SingleInstance::userKey()
 {
     return QString::number(::getuid());
@@ -31,3 +33,5 @@ void SingleInstance::allowForegroundHandOver()
 {
     // The window system lets a program bring its own window forward.
 }
+
+} // namespace zq

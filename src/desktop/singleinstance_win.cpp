@@ -5,6 +5,8 @@
 
 #include <sddl.h>
 
+namespace zq {
+
 QString SingleInstance::userKey()
 {
     // The account's security identifier: two accounts of the same name (a local one and a
@@ -45,3 +47,5 @@ void SingleInstance::allowForegroundHandOver()
     // running copy may take it over to come to the front.
     AllowSetForegroundWindow(ASFW_ANY);
 }
+
+} // namespace zq

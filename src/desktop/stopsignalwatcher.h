@@ -7,6 +7,8 @@
 
 class QSocketNotifier;
 
+namespace zq {
+
 // Turns the system's requests to stop (SIGTERM, SIGINT) into a Qt signal on the event
 // loop, where the window can close itself properly (the tray icon removed, exit code 0).
 // Windows asks a program to stop through its window and the session instead, so there it
@@ -27,3 +29,5 @@ private:
     std::vector<int> m_signalNumbers;
     QSocketNotifier *m_notifier = nullptr;
 };
+
+} // namespace zq

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace zq {
+
 namespace {
 
 // The only state a signal handler may touch: the write end of the pipe to the event loop.
@@ -67,3 +69,5 @@ StopSignalWatcher::~StopSignalWatcher()
     ::close(g_signalWriteFd);
     g_signalWriteFd = -1;
 }
+
+} // namespace zq

@@ -4,12 +4,12 @@
 
 #include <QCryptographicHash>
 
-namespace Md5_Calc {
+namespace zq {
 
 QString md5Hex(const QString &text)
 {
-    const QByteArray digest = QCryptographicHash::hash(tarel_tools::toAnsi(text), QCryptographicHash::Md5);
+    const QByteArray digest = QCryptographicHash::hash(toAnsi(text), QCryptographicHash::Md5);
     return QString::fromLatin1(digest.toHex().toUpper());
 }
 
-} // namespace Md5_Calc
+} // namespace zq

@@ -1,3 +1,7 @@
 #include "netlogging.h"
 
+namespace zq {
+
 Q_LOGGING_CATEGORY(lcNet, "zq.net", QtInfoMsg)
+
+} // namespace zq

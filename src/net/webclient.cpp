@@ -28,7 +28,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -456,4 +456,4 @@ WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QB
     return result;
 }
 
-} // namespace tarel_tools
+} // namespace zq

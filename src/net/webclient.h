@@ -10,7 +10,7 @@
 class QNetworkAccessManager;
 class QUrl;
 
-namespace tarel_tools {
+namespace zq {
 
 // The client's HTTP requests. Each call looks blocking to its caller, but waits in a
 // nested event loop, so the window keeps handling its timers and clicks meanwhile; a
@@ -89,4 +89,4 @@ private:
     bool m_stopped = false;
 };
 
-} // namespace tarel_tools
+} // namespace zq

@@ -18,7 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace ini {
+namespace zq {
 
 namespace {
 
@@ -89,7 +89,7 @@ ParsedLine parseLine(const Line &line, bool first)
     }
     if (trimmed.startsWith('[')) {
         // ']' can be a GBK trail byte, so look for it in the decoded text.
-        const QString decoded = tarel_tools::fromAnsi(trimmed);
+        const QString decoded = fromAnsi(trimmed);
         const qsizetype close = decoded.indexOf(u']');
         if (close > 0) {
             parsed.kind = ParsedLine::Section;
@@ -103,7 +103,7 @@ ParsedLine parseLine(const Line &line, bool first)
     if (name.isEmpty())
         return parsed;
     parsed.kind = ParsedLine::Key;
-    parsed.name = tarel_tools::fromAnsi(name);
+    parsed.name = fromAnsi(name);
     parsed.equals = equals >= 0 ? equals + offset : -1;
     return parsed;
 }
@@ -324,19 +324,19 @@ QString readIniValue(const QString &section, const QString &key, const QString &
     const auto line = document.findKey(*header, keyName);
     if (!line)
         return {};
-    return cutAtNul(tarel_tools::fromAnsi(tarel_tools::cutAnsi(document.rawValue(*line), kMaxValueBytes)));
+    return cutAtNul(fromAnsi(cutAnsi(document.rawValue(*line), kMaxValueBytes)));
 }
 
-int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
-                  FileAccess access)
+bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
+                   FileAccess access)
 {
     if (filePath.isEmpty())
-        return 0;
+        return false;
     // The names and the value reach the file as C strings: a NUL ends them.
     const QString keyName = cutAtNul(key).trimmed();
     const QString text = cutAtNul(value);
     if (keyName.isEmpty() || text.isEmpty())
-        return 0;
+        return false;
     const QString sectionName = section.isEmpty() ? u"Boot"_s : cutAtNul(section).trimmed();
 
     // Anything that would not read back as the same one line is refused rather than
@@ -345,36 +345,36 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     if (breaksLine(sectionName) || breaksLine(keyName) || breaksLine(text) || sectionName.isEmpty() ||
         sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u'[') || keyName.startsWith(u';')) {
         qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
-        return 0;
+        return false;
     }
 
     QByteArray bytes;
     const Load load = loadFile(filePath, &bytes);
     if (load == Load::Unusable) {
         qCDebug(lcSettings) << "left alone, not a settings file:" << filePath;
-        return 0;
+        return false;
     }
 
     Document document(bytes);
-    const QByteArray valueBytes = tarel_tools::toAnsi(text);
-    const QByteArray keyBytes = tarel_tools::toAnsi(keyName);
+    const QByteArray valueBytes = toAnsi(text);
+    const QByteArray keyBytes = toAnsi(keyName);
     const auto header = document.findSection(sectionName);
     if (header) {
         const auto line = document.findKey(*header, keyName);
         if (line) {
             if (!document.setValue(*line, valueBytes))
-                return 1;
+                return true;
         } else {
             document.insertKey(*header, keyName, keyBytes, valueBytes);
         }
     } else {
-        document.appendSection(sectionName, tarel_tools::toAnsi(sectionName), keyName, keyBytes, valueBytes);
+        document.appendSection(sectionName, toAnsi(sectionName), keyName, keyBytes, valueBytes);
     }
 
     const QByteArray out = document.bytes();
     if (out.size() > kMaxFileSize) {
         qCDebug(lcSettings) << "refused a write that would make the file too large to read back:" << filePath;
-        return 0;
+        return false;
     }
 
     // A temporary file renamed over the old one: a crash or a full disk leaves the old
@@ -384,7 +384,7 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     // write on a full disk) and would rename the torn file over the good one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
-        return 0;
+        return false;
     }
     // The file may hold a password: a new one is for its owner only, and so is an existing one
     // that is given a secret; set on the new file before anything is written into it.
@@ -393,13 +393,13 @@ int writeIniValue(const QString &section, const QString &key, const QString &val
     if (file.write(out) != out.size() || !file.flush() || file.error() != QFileDevice::NoError) {
         qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
         file.cancelWriting();
-        return 0;
+        return false;
     }
     if (!file.commit()) {
         qCDebug(lcSettings) << "cannot write" << filePath << file.errorString();
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-} // namespace ini
+} // namespace zq

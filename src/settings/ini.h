@@ -2,12 +2,13 @@
 
 #include <QString>
 
+namespace zq {
+
 // One value at a time of the program's INI settings file, with the rules of the Windows
 // private-profile functions: sections in square brackets, key=value lines, names matched
 // without regard to letter case, the file's bytes in code page 936.
 //
 // Nothing is cached: every call names the file again and every read goes to the disk.
-namespace ini {
 
 // The value of key in section, or empty text when the file, the section or the key is
 // missing, the file is hidden, or the file is not a settings file we can read (holds NUL
@@ -25,14 +26,14 @@ enum class FileAccess
 };
 
 // Writes key=value into section, creating the file (its folder must exist), the section
-// or the key as needed. Returns nonzero on success and 0 when nothing was written: empty
+// or the key as needed. Returns true on success and false when nothing was written: empty
 // path, key or value, a name or value that cannot be stored on one line, a file we cannot
 // read, or any I/O failure. Only the key's own line changes; the file is replaced
 // atomically, so a failed write leaves the old file whole.
-int writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
-                  FileAccess access = FileAccess::Keep);
+bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
+                   FileAccess access = FileAccess::Keep);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 QString cutAtNul(const QString &text);
 
-} // namespace ini
+} // namespace zq

@@ -1,6 +1,6 @@
 #include "ansi.h"
 
-namespace tarel_tools {
+namespace zq {
 
 QByteArray cutAnsi(const QByteArray &bytes, qsizetype limit)
 {
@@ -19,4 +19,4 @@ QByteArray cutAnsi(const QByteArray &bytes, qsizetype limit)
     return bytes.left(end);
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+namespace zq {
+
 // The system ANSI code page: GBK (code page 936) on the Chinese systems the program is
 // made for. This is the only place that knows it; the settings file, the tray record,
 // the MD5 input and urlEncode all go through here.
-namespace tarel_tools {
 
 // Text to code page 936 bytes. A character the code page cannot hold becomes "?",
 // as Windows does by default.
@@ -20,4 +21,4 @@ QString fromAnsi(const QByteArray &bytes);
 // not fit whole: half a character shows as garbage wherever the bytes end up.
 QByteArray cutAnsi(const QByteArray &bytes, qsizetype limit);
 
-} // namespace tarel_tools
+} // namespace zq

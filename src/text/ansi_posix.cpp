@@ -5,8 +5,9 @@
 #include <cerrno>
 #include <iconv.h>
 
+namespace zq {
+
 // Code page 936 through iconv: POSIX systems have no ANSI code page of their own.
-namespace tarel_tools {
 
 namespace {
 
@@ -95,4 +96,4 @@ QString fromAnsi(const QByteArray &bytes)
     return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
 }
 
-} // namespace tarel_tools
+} // namespace zq

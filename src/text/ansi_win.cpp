@@ -2,8 +2,9 @@
 
 #include <qt_windows.h>
 
+namespace zq {
+
 // The system's own ANSI code page: GBK on the Chinese systems the program is made for.
-namespace tarel_tools {
 
 QByteArray toAnsi(const QString &text)
 {
@@ -26,4 +27,4 @@ QString fromAnsi(const QByteArray &bytes)
     return out;
 }
 
-} // namespace tarel_tools
+} // namespace zq

@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -248,4 +248,4 @@ std::optional<qint64> secondsBetween(const QString &fromClock, const QString &to
     return from->secsTo(*to);
 }
 
-} // namespace tarel_tools
+} // namespace zq

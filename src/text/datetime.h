@@ -6,9 +6,10 @@
 
 #include <optional>
 
+namespace zq {
+
 // Date and time as text: the fourteen layouts, the time stamp of the online report, and
 // the network clock that is read from a Date header and then advanced by the window.
-namespace tarel_tools {
 
 // value: a null QVariant, empty text, a QDateTime or QDate, or text that reads as a date
 // in the zh-CN way ("2018-3-5 7:08:09", "2018/3/5 7:08", "2018-03-30", "2018年3月30日",
@@ -38,4 +39,4 @@ QString addSecondsToClock(const QString &clockText, qint64 seconds);
 // toClock minus fromClock in seconds; nothing when either is not a clock text.
 std::optional<qint64> secondsBetween(const QString &fromClock, const QString &toClock);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 namespace {
 
@@ -222,4 +222,4 @@ QString regReplace(const QString &text, const QString &pattern, const QString &r
     return out;
 }
 
-} // namespace tarel_tools
+} // namespace zq

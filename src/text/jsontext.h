@@ -3,8 +3,9 @@
 #include <QString>
 #include <QVariant>
 
+namespace zq {
+
 // Reading the service's JSON answers and shaping text for its requests.
-namespace tarel_tools {
 
 // One field of a JSON answer. The answer is parsed as data, never run as code. A dotted
 // key walks into nested objects ("a.b" is field b of object a). Text comes back as
@@ -35,4 +36,4 @@ QString queryValue(const QString &value);
 // digits and blanks only. An invalid pattern gives empty text.
 QString regReplace(const QString &text, const QString &pattern, const QString &replacement);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tarel_tools {
+namespace zq {
 
 bool isWebUrl(const QUrl &url)
 {
@@ -51,4 +51,4 @@ QString loggableText(const QString &text)
     return out;
 }
 
-} // namespace tarel_tools
+} // namespace zq

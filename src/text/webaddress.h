@@ -4,9 +4,10 @@
 
 class QUrl;
 
+namespace zq {
+
 // Web addresses from the network and the settings: which ones the program follows at all, and
 // how a log line may show them.
-namespace tarel_tools {
 
 // An http or https address with a host: the only kind the program requests, navigates to or
 // hands to the default browser. A local file, a page carried in the address itself (data:)
@@ -24,4 +25,4 @@ QString loggableUrl(const QString &url);
 // that quotes the plan page's or the login's address cannot carry the password into a log.
 QString loggableText(const QString &text);
 
-} // namespace tarel_tools
+} // namespace zq

@@ -2,6 +2,8 @@
 
 #include "traylogging.h"
 
+namespace zq {
+
 QtTrayBackend::QtTrayBackend()
 {
     connect(&m_tray, &QSystemTrayIcon::activated, this, &TrayBackend::activated);
@@ -49,3 +51,5 @@ void QtTrayBackend::showMessage(const QString &title, const QString &text, QSyst
     }
     m_tray.showMessage(title, text, icon, timeoutMs);
 }
+
+} // namespace zq

@@ -2,6 +2,8 @@
 
 #include "traybackend.h"
 
+namespace zq {
+
 // The notification area through QSystemTrayIcon. Needs a QApplication.
 class QtTrayBackend final : public TrayBackend
 {
@@ -27,3 +29,5 @@ private:
     QSystemTrayIcon m_tray;
     bool m_wanted = false;
 };
+
+} // namespace zq

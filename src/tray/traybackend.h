@@ -5,6 +5,8 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+namespace zq {
+
 // The notification area as the tray notifier uses it: QSystemTrayIcon's own operations, so
 // that a test can stand in for it (QtTrayBackend is the real one).
 class TrayBackend : public QObject
@@ -28,3 +30,5 @@ Q_SIGNALS:
 protected:
     TrayBackend() = default;
 };
+
+} // namespace zq

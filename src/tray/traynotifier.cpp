@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+namespace zq {
+
 namespace {
 
 // What the shell shows of a text field: up to the first NUL, at most `bytes` bytes of code
@@ -12,7 +14,7 @@ namespace {
 QString shellText(const QString &text, int bytes)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return tarel_tools::fromAnsi(tarel_tools::cutAnsi(tarel_tools::toAnsi(nul < 0 ? text : text.left(nul)), bytes));
+    return fromAnsi(cutAnsi(toAnsi(nul < 0 ? text : text.left(nul)), bytes));
 }
 
 } // namespace
@@ -54,3 +56,5 @@ void TrayNotifier::remove()
     m_backend->setVisible(false);
     QCoreApplication::processEvents();
 }
+
+} // namespace zq

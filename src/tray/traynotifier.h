@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace zq {
+
 // One icon in the notification area, with its picture and hover tooltip, and balloons from
 // it. Texts are cut as the Windows shell cuts them, on a character boundary of their code
 // page 936 bytes: the tooltip to 127 bytes, a balloon's text to 255 and its title to 63.
@@ -41,3 +43,5 @@ Q_SIGNALS:
 private:
     std::unique_ptr<TrayBackend> m_backend;
 };
+
+} // namespace zq

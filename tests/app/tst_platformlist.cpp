@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -58,15 +59,15 @@ void TestPlatformList::fillComboList()
     QComboBox box;
     box.addItems({u"old1"_s, u"old2"_s});
     box.setCurrentIndex(1);
-    tarel_tools::fillComboList(&box, items, index);
+    zq::fillComboList(&box, items, index);
     QCOMPARE(itemsOf(box), expected);
     QCOMPARE(box.currentIndex(), selected);
 }
 
 void TestPlatformList::fillComboList_nullList_isIgnored()
 {
-    tarel_tools::fillComboList(nullptr, u"a|b"_s, 0);
-    tarel_tools::RegPlatforms platforms;
+    zq::fillComboList(nullptr, u"a|b"_s, 0);
+    RegPlatforms platforms;
     platforms.fillRegPlatforms(u"A|1"_s, nullptr);
     QCOMPARE(platforms.saved(), u"A|1"_s);
     QCOMPARE(platforms.getPlatformValue(u"A"_s), u"1"_s);
@@ -99,25 +100,25 @@ void TestPlatformList::fillRegPlatforms()
     QFETCH(QString, chosen);
     QFETCH(QStringList, expected);
     QFETCH(int, selected);
-    QComboBox reg_pt;
-    reg_pt.addItems({u"A"_s, chosen});
-    reg_pt.setCurrentIndex(1);
-    tarel_tools::RegPlatforms platforms;
-    platforms.fillRegPlatforms(text, &reg_pt);
-    QCOMPARE(itemsOf(reg_pt), expected);
-    QCOMPARE(reg_pt.currentIndex(), selected);
+    QComboBox regPlatform;
+    regPlatform.addItems({u"A"_s, chosen});
+    regPlatform.setCurrentIndex(1);
+    RegPlatforms platforms;
+    platforms.fillRegPlatforms(text, &regPlatform);
+    QCOMPARE(itemsOf(regPlatform), expected);
+    QCOMPARE(regPlatform.currentIndex(), selected);
     QCOMPARE(platforms.saved(), text);
 }
 
 void TestPlatformList::fillRegPlatforms_emptyText_changesNothing()
 {
-    QComboBox reg_pt;
-    tarel_tools::RegPlatforms platforms;
-    platforms.fillRegPlatforms(u"A|1,B|2"_s, &reg_pt);
-    reg_pt.setCurrentIndex(1);
-    platforms.fillRegPlatforms(QString(), &reg_pt);
-    QCOMPARE(itemsOf(reg_pt), (QStringList{u"A"_s, u"B"_s}));
-    QCOMPARE(reg_pt.currentIndex(), 1);
+    QComboBox regPlatform;
+    RegPlatforms platforms;
+    platforms.fillRegPlatforms(u"A|1,B|2"_s, &regPlatform);
+    regPlatform.setCurrentIndex(1);
+    platforms.fillRegPlatforms(QString(), &regPlatform);
+    QCOMPARE(itemsOf(regPlatform), (QStringList{u"A"_s, u"B"_s}));
+    QCOMPARE(regPlatform.currentIndex(), 1);
     QCOMPARE(platforms.saved(), u"A|1,B|2"_s);
     QCOMPARE(platforms.getPlatformValue(u"B"_s), u"2"_s);
 }
@@ -147,14 +148,14 @@ void TestPlatformList::getPlatformValue()
     QFETCH(QString, saved);
     QFETCH(QString, name);
     QFETCH(QString, expected);
-    tarel_tools::RegPlatforms platforms;
+    RegPlatforms platforms;
     platforms.fillRegPlatforms(saved, nullptr);
     QCOMPARE(platforms.getPlatformValue(name), expected);
 }
 
 void TestPlatformList::getPlatformValue_beforeAnyList_isEmpty()
 {
-    const tarel_tools::RegPlatforms platforms;
+    const RegPlatforms platforms;
     QCOMPARE(platforms.saved(), QString());
     QCOMPARE(platforms.getPlatformValue(QString()), QString());
     QCOMPARE(platforms.getPlatformValue(u"A"_s), QString());

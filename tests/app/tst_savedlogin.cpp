@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 // The settings file as the Windows program leaves it: code page 936, CRLF lines.
 class TestSavedLogin final : public QObject
@@ -17,7 +18,7 @@ private:
     QString writeIni(const QString &name, const QString &text)
     {
         const QString path = m_dir.filePath(name);
-        return TestFiles::write(path, tarel_tools::toAnsi(text)) ? path : QString();
+        return TestFiles::write(path, toAnsi(text)) ? path : QString();
     }
 
     QTemporaryDir m_dir;
@@ -50,7 +51,7 @@ private Q_SLOTS:
         QVERIFY(!path.isEmpty());
         QLineEdit user(u"typed user"_s);
         QLineEdit pass(u"typed pass"_s);
-        tarel_tools::loadSavedLogin(&user, &pass, path);
+        zq::loadSavedLogin(&user, &pass, path);
         QCOMPARE(user.text(), expectedUser);
         QCOMPARE(pass.text(), expectedPass);
     }
@@ -59,7 +60,7 @@ private Q_SLOTS:
     {
         QLineEdit user(u"typed user"_s);
         QLineEdit pass(u"typed pass"_s);
-        tarel_tools::loadSavedLogin(&user, &pass, m_dir.filePath(u"absent/cfg.ini"_s));
+        zq::loadSavedLogin(&user, &pass, m_dir.filePath(u"absent/cfg.ini"_s));
         QCOMPARE(user.text(), u"typed user"_s);
         QCOMPARE(pass.text(), u"typed pass"_s);
     }
@@ -68,12 +69,12 @@ private Q_SLOTS:
     {
         const QString path = writeIni(u"both.ini"_s, u"[vip_user_info]\r\nlogin_user=甲\r\nlogin_pass=乙\r\n"_s);
         QLineEdit pass;
-        tarel_tools::loadSavedLogin(nullptr, &pass, path);
+        zq::loadSavedLogin(nullptr, &pass, path);
         QCOMPARE(pass.text(), u"乙"_s);
         QLineEdit user;
-        tarel_tools::loadSavedLogin(&user, nullptr, path);
+        zq::loadSavedLogin(&user, nullptr, path);
         QCOMPARE(user.text(), u"甲"_s);
-        tarel_tools::loadIniToText(u"vip_user_info"_s, u"login_user"_s, nullptr, path);
+        loadIniToText(u"vip_user_info"_s, u"login_user"_s, nullptr, path);
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QUrlQuery>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestServiceAddresses final : public QObject
 {
@@ -52,8 +53,8 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const AppConfig config = sites(u"http://reg.example/"_s);
         AppState state;
-        state.reg_link_codes = codes;
-        QCOMPARE(ServiceAddresses(config, state).regLink(index), expected);
+        state.regLinkCodes = codes;
+        QCOMPARE(ServiceAddresses(config, state).platformLink(index), expected);
     }
 
     void regLink_opensTheCodeWhole()
@@ -61,10 +62,10 @@ private Q_SLOTS:
         UrlRecorder browser;
         const AppConfig config = sites(u"http://127.0.0.1:8731/"_s);
         AppState state;
-        state.reg_link_codes = QStringList{u"plain"_s, u"x&g=evil"_s};
+        state.regLinkCodes = QStringList{u"plain"_s, u"x&g=evil"_s};
         const ServiceAddresses addresses(config, state);
-        tarel_tools::openUrl(addresses.regLink(1));
-        tarel_tools::openUrl(addresses.regLink(7));
+        openUrl(addresses.platformLink(1));
+        openUrl(addresses.platformLink(7));
         QCOMPARE(browser.urls.size(), 2);
         const QUrl first = browser.urls.at(0);
         QCOMPARE(first.path(), u"/reg.php"_s);
@@ -80,7 +81,7 @@ private Q_SLOTS:
         const AppState state;
         const QString url = ServiceAddresses(config, state).downloadPage();
         QCOMPARE(url, u"https://dl.example/a/awddownload.html"_s);
-        QVERIFY(tarel_tools::openUrl(url));
+        QVERIFY(openUrl(url));
         QCOMPARE(browser.urls, QList<QUrl>{QUrl(url)});
     }
 };

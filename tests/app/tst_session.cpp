@@ -1,11 +1,11 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
 #include "app/cfglocation.h"
-#include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/platformlist.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
+#include "app/window/clickablelabel.h"
 #include "devservice.h"
 #include "net/webclient.h"
 #include "text/jsontext.h"
@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -50,7 +52,7 @@ int softinfoRequests(const DevService &service)
 
 } // namespace
 
-class SessionTest : public QObject
+class TestSession : public QObject
 {
     Q_OBJECT
 
@@ -67,10 +69,10 @@ class SessionTest : public QObject
     void login(WindowHarness &h, const QString &account, const QString &password)
     {
         const Controls &c = h.window->controls();
-        h.window->linksPanels().tipsAction(1);
-        c.login_user->setText(account);
-        c.login_pass->setText(password);
-        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+        c.loginUser->setText(account);
+        c.loginPass->setText(password);
+        QTest::mouseClick(c.loginButton, Qt::LeftButton);
     }
 
 private Q_SLOTS:
@@ -92,8 +94,8 @@ private Q_SLOTS:
         login(*h, u" demo  "_s, u" demo123 "_s);
         const Controls &c = h->window->controls();
 
-        QCOMPARE(h->window->state().cur_account, u"demo"_s);
-        QCOMPARE(h->window->state().cur_password, u"demo123"_s);
+        QCOMPARE(h->window->state().curAccount, u"demo"_s);
+        QCOMPARE(h->window->state().curPassword, u"demo123"_s);
         QVERIFY(h->shownTexts().isEmpty());
         QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
         const QByteArray cfg = h->cfgBytes();
@@ -106,18 +108,21 @@ private Q_SLOTS:
                  QFile::Permissions());
 #endif
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
-        QVERIFY(!c.frame_login->isVisible());
-        QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
-        QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+        QVERIFY(!c.loginBox->isVisible());
+        QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+        QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
+                c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
+                c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
         QVERIFY(c.outplan->isVisible());
-        QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+        QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
 
         const QList<QJsonObject> sent = requestsFor(m_service, u"login_2016"_s);
         QCOMPARE(sent.size(), 1);
         // Qt writes "|" as %7C on the wire; the value the service reads is the same.
         const QString decoded = QUrl::fromPercentEncoding(sent[0].value(u"query"_s).toString().toLatin1());
         QVERIFY(decoded.endsWith(u"&code=zq_softinfo&ver=v1.7|(20180330)|"_s));
-        QVERIFY(sent[0].value(u"query"_s).toString().contains(u"&hash="_s + h->window->state().machine_hash));
+        QVERIFY(sent[0].value(u"query"_s).toString().contains(u"&hash="_s + h->window->state().machineHash));
     }
 
     void login_answers_data()
@@ -142,10 +147,10 @@ private Q_SLOTS:
         login(*h, u"demo"_s, u"demo123"_s);
         QCOMPARE(h->shownTexts(), QStringList{shown});
         // A refused login keeps the attempt, saves nothing and leaves the box open.
-        QCOMPARE(h->window->state().cur_account, u"demo"_s);
+        QCOMPARE(h->window->state().curAccount, u"demo"_s);
         QCOMPARE(h->cfgBytes(), cfgBefore);
-        QVERIFY(h->window->controls().frame_login->isVisibleTo(h->window.get()));
-        QVERIFY(h->window->controls().vip_login->isEnabled());
+        QVERIFY(h->window->controls().loginBox->isVisibleTo(h->window.get()));
+        QVERIFY(h->window->controls().loginButton->isEnabled());
     }
 
     void buttons_disabledWhileTheirRequestWaits_data()
@@ -160,15 +165,15 @@ private Q_SLOTS:
         auto h = startedWindow();
         h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
         const Controls &c = h->window->controls();
-        QPushButton *send = registration ? c.vip_reg : c.vip_login;
-        QPushButton *other = registration ? c.vip_reg_undo : c.vip_gotoreg;
+        QPushButton *send = registration ? c.registerButton : c.loginButton;
+        QPushButton *other = registration ? c.registrationCancelButton : c.goToRegistrationButton;
         if (registration) {
-            c.reg_user->setText(u"u1"_s);
-            c.reg_pass->setText(u"p1"_s);
-            c.user_shishicaiattachid->setText(u"s1"_s);
+            c.regUser->setText(u"u1"_s);
+            c.regPass->setText(u"p1"_s);
+            c.regPlatformAccount->setText(u"s1"_s);
         } else {
-            c.login_user->setText(u"demo"_s);
-            c.login_pass->setText(u"demo123"_s);
+            c.loginUser->setText(u"demo"_s);
+            c.loginPass->setText(u"demo123"_s);
         }
         // The service holds its answer back; the client waits until its deadline.
         QVERIFY(m_service.setFault(registration ? u"reg"_s : u"login"_s, u"silent"_s));
@@ -195,7 +200,7 @@ private Q_SLOTS:
         login(*h, u"   "_s, u"x"_s);
         QCOMPARE(h->shownTexts(), QStringList{u"请输入用户名和密码以登陆软件"_s});
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
-        QVERIFY(h->window->state().cur_account.isEmpty());
+        QVERIFY(h->window->state().curAccount.isEmpty());
     }
 
     void typedValues_cannotBreakOutOfTheirPlaceInTheUrl()
@@ -204,21 +209,21 @@ private Q_SLOTS:
         const QString account = u"a&b=c#d 用户"_s;
         login(*h, account, u"p&w=1"_s);
         const QString query = requestsFor(m_service, u"login_2016"_s).value(0).value(u"query"_s).toString();
-        QVERIFY(query.startsWith(u"a=login_2016&u="_s + tarel_tools::urlEncode(account) + u"&p=p%26w%3D1&hash="_s));
+        QVERIFY(query.startsWith(u"a=login_2016&u="_s + urlEncode(account) + u"&p=p%26w%3D1&hash="_s));
 
         // Registered whole: the service keeps the account exactly as typed.
         const Controls &c = h->window->controls();
-        h->window->linksPanels().tipsAction(2);
-        c.reg_user->setText(account);
-        c.reg_pass->setText(u"pw"_s);
-        c.reg_email->setText(u"a@b.c"_s);
-        c.user_shishicaiattachid->setText(u"u#1"_s);
-        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+        c.regUser->setText(account);
+        c.regPass->setText(u"pw"_s);
+        c.regEmail->setText(u"a@b.c"_s);
+        c.regPlatformAccount->setText(u"u#1"_s);
+        QTest::mouseClick(c.registerButton, Qt::LeftButton);
         bool found = false;
         for (const QJsonValue &entry : m_service.accounts())
             found = found || entry.toObject().value(u"account"_s).toString() == account;
         QVERIFY2(found, "the service did not keep the account whole");
-        QCOMPARE(c.login_user->text(), account);
+        QCOMPARE(c.loginUser->text(), account);
     }
 
     void registration_fillsTheLoginBoxAndTheNewAccountCanSignIn()
@@ -226,34 +231,34 @@ private Q_SLOTS:
         auto h = startedWindow();
         h->window->show();
         const Controls &c = h->window->controls();
-        QVERIFY(c.reg_pt->count() >= 2);
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
-        QVERIFY(c.frame_reg->isVisible());
-        QTest::keyClicks(c.reg_user, u" newbie "_s);
-        QTest::keyClicks(c.reg_pass, u"s3cret"_s);
-        QTest::keyClicks(c.reg_email, u"me@example.com"_s); // after the "@" already there
-        QTest::keyClicks(c.user_shishicaiattachid, u"plat01"_s);
-        c.reg_pt->setCurrentIndex(0);
-        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        QVERIFY(c.regPlatform->count() >= 2);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
+        QVERIFY(c.registrationBox->isVisible());
+        QTest::keyClicks(c.regUser, u" newbie "_s);
+        QTest::keyClicks(c.regPass, u"s3cret"_s);
+        QTest::keyClicks(c.regEmail, u"me@example.com"_s); // after the "@" already there
+        QTest::keyClicks(c.regPlatformAccount, u"plat01"_s);
+        c.regPlatform->setCurrentIndex(0);
+        QTest::mouseClick(c.registerButton, Qt::LeftButton);
 
         QVERIFY2(h->shownTexts().isEmpty(), qPrintable(h->shownTexts().join(u'/')));
-        QCOMPARE(c.login_user->text(), u"newbie"_s);
-        QCOMPARE(c.login_pass->text(), u"s3cret"_s);
-        QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
-        QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+        QCOMPARE(c.loginUser->text(), u"newbie"_s);
+        QCOMPARE(c.loginPass->text(), u"s3cret"_s);
+        QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
+        QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
         // Nothing is saved and nobody signs in until the user presses the login button.
         QVERIFY(!h->cfgBytes().contains("newbie"));
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
 
         const QString query = requestsFor(m_service, u"reg"_s).value(0).value(u"query"_s).toString();
-        const QString platform = c.reg_pt->itemText(0);
+        const QString platform = c.regPlatform->itemText(0);
         const QString value = h->window->regPlatforms().getPlatformValue(platform);
-        QVERIFY(query.contains(u"&pt="_s + tarel_tools::urlEncode(value) + u"&s=plat01&"_s));
-        QVERIFY(query.contains(u"&mac="_s + h->window->state().machine_mac + u"&hash="_s));
+        QVERIFY(query.contains(u"&pt="_s + urlEncode(value) + u"&s=plat01&"_s));
+        QVERIFY(query.contains(u"&mac="_s + h->window->state().machineMac + u"&hash="_s));
         // QUrl writes the unreserved "." as itself rather than %2E; the value read is the same.
         QVERIFY2(query.endsWith(u"&e=%40me%40example.com"_s), qPrintable(query));
 
-        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+        QTest::mouseClick(c.loginButton, Qt::LeftButton);
         QVERIFY(h->window->windowTitle().endsWith(u"- newbie"_s));
     }
 
@@ -273,29 +278,29 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         auto h = startedWindow();
         const Controls &c = h->window->controls();
-        h->window->linksPanels().tipsAction(2);
-        c.reg_user->setText(u"u1"_s);
-        c.reg_pass->setText(u"p1"_s);
-        c.user_shishicaiattachid->setText(u"s1"_s);
+        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+        c.regUser->setText(u"u1"_s);
+        c.regPass->setText(u"p1"_s);
+        c.regPlatformAccount->setText(u"s1"_s);
         QVERIFY(m_service.setFault(u"reg"_s, mode, body));
-        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        QTest::mouseClick(c.registerButton, Qt::LeftButton);
         QCOMPARE(h->shownTexts(), QStringList{shown});
-        QVERIFY(c.frame_reg->isVisibleTo(h->window.get()));
-        QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+        QVERIFY(c.registrationBox->isVisibleTo(h->window.get()));
+        QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
     }
 
     void registration_blankFieldSendsNothing()
     {
         auto h = startedWindow();
         const Controls &c = h->window->controls();
-        c.reg_user->setText(u"u1"_s);
-        c.reg_pass->setText(u"  "_s);
-        c.user_shishicaiattachid->setText(u"s1"_s);
-        h->window->registrationFlow().vip_reg_Click();
+        c.regUser->setText(u"u1"_s);
+        c.regPass->setText(u"  "_s);
+        c.regPlatformAccount->setText(u"s1"_s);
+        h->window->registrationFlow().onRegisterClicked();
         QCOMPARE(h->shownTexts().size(), 1);
         QVERIFY(h->shownTexts().first().contains(u"注册"_s));
         QVERIFY(requestsFor(m_service, u"reg"_s).isEmpty());
-        QVERIFY(c.vip_reg->isEnabled());
+        QVERIFY(c.registerButton->isEnabled());
     }
 
     void clock_fromTheDateHeader_reportsOnTheTickThatReachesIt()
@@ -303,31 +308,31 @@ private Q_SLOTS:
         auto h = startedWindow();
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
         SessionClock &clock = h->window->sessionClock();
-        clock.delay_timer_Timer();
+        clock.onStartTimer();
         const AppState &s = h->window->state();
-        QCOMPARE(s.clock_text, u"2026-12-08 12:15:37"_s);
-        QCOMPARE(s.next_report_text, u"2026-12-08 12:25:37"_s);
-        QVERIFY(h->window->controls().zq_main_web->isVisibleTo(h->window.get()));
-        QVERIFY(!h->window->controls().tipsLabel(0)->isVisibleTo(h->window.get()));
+        QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
+        QCOMPARE(s.nextReportText, u"2026-12-08 12:25:37"_s);
+        QVERIFY(h->window->controls().browser->isVisibleTo(h->window.get()));
+        QVERIFY(!h->window->controls().tipsLabel(TipsLabel::StartUpNotice)->isVisibleTo(h->window.get()));
         // Anonymous: the plan page opens with empty account and password.
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
 
         const int softinfoBefore = softinfoRequests(m_service);
         for (int tick = 1; tick < 600; ++tick)
-            clock.count_down_Timer();
-        QCOMPARE(s.clock_text, u"2026-12-08 12:25:36"_s);
+            clock.onCountDownTick();
+        QCOMPARE(s.clockText, u"2026-12-08 12:25:36"_s);
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
-        clock.count_down_Timer();
+        clock.onCountDownTick();
         const QList<QJsonObject> reports = requestsFor(m_service, u"online"_s);
         QCOMPARE(reports.size(), 1);
         // Before any login the account is empty; the doubled "&&" stays as the service expects.
         const QString query = reports[0].value(u"query"_s).toString();
-        QVERIFY(query.contains(u"&u=&con="_s + s.machine_hash + u"&mac="_s));
+        QVERIFY(query.contains(u"&u=&con="_s + s.machineHash + u"&mac="_s));
         QVERIFY(QUrl::fromPercentEncoding(query.toLatin1()).contains(u"&&ver=v1.7|(20180330)|&t="_s));
         QCOMPARE(query.section(u"&t="_s, 1).size(), 14);
         // The report asks for the software information again and reads the clock anew.
         QCOMPARE(softinfoRequests(m_service), softinfoBefore + 1);
-        QCOMPARE(s.clock_text, u"2026-12-08 12:15:37"_s);
+        QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
         QVERIFY(h->exits.isEmpty());
     }
 
@@ -346,10 +351,10 @@ private Q_SLOTS:
         QFETCH(bool, ends);
         auto h = startedWindow();
         QVERIFY(m_service.setFault(u"online"_s, u"text"_s, answer));
-        h->window->sessionClock().onlineReport();
+        h->window->sessionClock().sendOnlineReport();
         QCOMPARE(h->exits.size(), ends ? 1 : 0);
         QCOMPARE(h->shownTexts().contains(u"您已经被踢下线，您的栖木账号在其它软件中重复登录！"_s), ends);
-        QCOMPARE(h->window->state().curTarelMsgTips == nullptr, ends);
+        QCOMPARE(h->window->state().trayNotifier == nullptr, ends);
         QCOMPARE(h->tray->visible, !ends);
     }
 
@@ -363,7 +368,7 @@ private Q_SLOTS:
             m_service.baseUrl() + u"spcenter/zqsso.php?a=login_2016&u=demo&p=demo123&hash=OTHER&code=zq_softinfo"_s)));
         QTRY_VERIFY(other->isFinished());
         other->deleteLater();
-        h->window->sessionClock().onlineReport();
+        h->window->sessionClock().sendOnlineReport();
         QCOMPARE(h->exits, QList<int>{0});
     }
 
@@ -375,7 +380,7 @@ private Q_SLOTS:
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
         SessionClock &clock = h->window->sessionClock();
         clock.synchroniseClock();
-        h->window->state().next_report_text = h->window->state().clock_text;
+        h->window->state().nextReportText = h->window->state().clockText;
         int ticksDuringWait = 0;
         // Ticks that come while the report waits find it due again; none may start another.
         QTimer ticker;
@@ -383,11 +388,11 @@ private Q_SLOTS:
         QObject::connect(&ticker, &QTimer::timeout, [&] {
             if (clock.reportRunning()) {
                 ++ticksDuringWait;
-                clock.count_down_Timer();
+                clock.onCountDownTick();
             }
         });
         ticker.start();
-        clock.count_down_Timer();
+        clock.onCountDownTick();
         ticker.stop();
         QVERIFY(ticksDuringWait >= 3);
         QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
@@ -400,7 +405,7 @@ private Q_SLOTS:
         QVERIFY(m_service.setFault(u"online"_s, u"silent"_s));
         const int softinfoBefore = softinfoRequests(m_service);
         QTimer::singleShot(200, h->window.get(), [&h] { h->window->closeByProgram(); });
-        h->window->sessionClock().onlineReport();
+        h->window->sessionClock().sendOnlineReport();
         QCOMPARE(h->exits, QList<int>{0});
         QCOMPARE(softinfoRequests(m_service), softinfoBefore);
         for (const QJsonObject &entry : m_service.log())
@@ -422,13 +427,12 @@ private Q_SLOTS:
         auto h = startedWindow();
         h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
         QVERIFY(m_service.setFault(u"time"_s, mode, date));
-        h->window->sessionClock().delay_timer_Timer();
+        h->window->sessionClock().onStartTimer();
         // Scheduled all the same, so that the service can still end a session signed in twice.
-        const QDateTime clock = QDateTime::fromString(h->window->state().clock_text, u"yyyy-MM-dd HH:mm:ss"_s);
+        const QDateTime clock = QDateTime::fromString(h->window->state().clockText, u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
-        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().next_report_text, u"yyyy-MM-dd HH:mm:ss"_s)),
-                 600);
+        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().nextReportText, u"yyyy-MM-dd HH:mm:ss"_s)), 600);
     }
 
     void report_keepsItsRhythmWhenTheTimeSourceGoesAway()
@@ -437,16 +441,16 @@ private Q_SLOTS:
         h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
         SessionClock &clock = h->window->sessionClock();
-        clock.delay_timer_Timer();
+        clock.onStartTimer();
         QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
         AppState &s = h->window->state();
-        s.next_report_text = s.clock_text;
+        s.nextReportText = s.clockText;
         // The tick that sends the report, and three more.
         for (int tick = 0; tick < 4; ++tick)
-            clock.count_down_Timer();
+            clock.onCountDownTick();
         QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
-        QCOMPARE(s.clock_text, u"2026-12-08 12:15:41"_s);
-        QCOMPARE(s.next_report_text, u"2026-12-08 12:25:38"_s);
+        QCOMPARE(s.clockText, u"2026-12-08 12:15:41"_s);
+        QCOMPARE(s.nextReportText, u"2026-12-08 12:25:38"_s);
     }
 
     void countDown_mirrorsThePageIntoOutplan()
@@ -454,18 +458,18 @@ private Q_SLOTS:
         auto h = startedWindow();
         QPlainTextEdit *outplan = h->window->controls().outplan;
         h->page->globals = {{u"tzIss"_s, u"20261208-042期"_s}, {u"tzNums"_s, u"01 02a,03*04 五\n05"_s}};
-        h->window->sessionClock().count_down_Timer();
+        h->window->sessionClock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"投注期:20261208-042期\n01 02,03*04 \n05 \n"_s);
 
         h->page->globals = {{u"tzNums"_s, u"7"_s}};
-        h->window->sessionClock().count_down_Timer();
+        h->window->sessionClock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"投注期:0001-9999期:\n7 \n"_s);
 
         h->page->globals.clear();
-        h->window->sessionClock().count_down_Timer();
+        h->window->sessionClock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"没有发现可以复制的投注号码，请先组号！"_s);
         // Before the first clock reading a tick only mirrors the page.
-        QVERIFY(h->window->state().clock_text.isEmpty());
+        QVERIFY(h->window->state().clockText.isEmpty());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
     }
 
@@ -500,11 +504,20 @@ private Q_SLOTS:
         const QString expectedPath = readOnly ? userCopy : h.cfgPath();
 
         h.window->startUp();
-        QCOMPARE(h.window->state().cfg_path, expectedPath);
+        QCOMPARE(h.window->state().cfgPath, expectedPath);
         QCOMPARE(QFile::exists(userCopy), readOnly);
         if (readOnly) {
             QFile copy(userCopy);
+#ifdef Q_OS_WIN
+            // In the user's own local application data (%LOCALAPPDATA%\<program>, not the roaming
+            // profile), which only the user can read; in test mode Qt puts qttest between.
+            const QString local = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+            const QString folder = local + u"/qttest/"_s + QCoreApplication::applicationName();
+            QVERIFY2(!local.isEmpty() && QFileInfo(userCopy).absolutePath().compare(folder, Qt::CaseInsensitive) == 0,
+                     qPrintable(userCopy));
+#else
             QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
+#endif
             QVERIFY(copy.open(QIODevice::ReadOnly));
             QCOMPARE(copy.readAll(), shipped);
         }
@@ -514,20 +527,20 @@ private Q_SLOTS:
 
         h.reopen();
         h.window->startUp();
-        QCOMPARE(h.window->state().cfg_path, expectedPath);
-        QCOMPARE(h.window->controls().login_user->text(), u"demo"_s);
-        QCOMPARE(h.window->controls().login_pass->text(), u"demo123"_s);
+        QCOMPARE(h.window->state().cfgPath, expectedPath);
+        QCOMPARE(h.window->controls().loginUser->text(), u"demo"_s);
+        QCOMPARE(h.window->controls().loginPass->text(), u"demo123"_s);
         QCOMPARE(h.cfgBytes() == shipped, readOnly);
     }
 
     void savedLogin_isRestoredButNotSent()
     {
         auto h = startedWindow(QByteArrayLiteral("[vip_user_info]\r\nlogin_user=demo\r\nlogin_pass=demo123\r\n"));
-        QCOMPARE(h->window->controls().login_user->text(), u"demo"_s);
-        QCOMPARE(h->window->controls().login_pass->text(), u"demo123"_s);
+        QCOMPARE(h->window->controls().loginUser->text(), u"demo"_s);
+        QCOMPARE(h->window->controls().loginPass->text(), u"demo123"_s);
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
     }
 };
 
-QTEST_MAIN(SessionTest)
+QTEST_MAIN(TestSession)
 #include "tst_session.moc"

@@ -1,7 +1,7 @@
-// init_var against a loopback server whose answers each test writes.
-#include "app/clickablelabel.h"
+// refreshSoftwareInfo against a loopback server whose answers each test writes.
 #include "app/platformlist.h"
-#include "scriptedserver.h"
+#include "app/window/clickablelabel.h"
+#include "loopbackserver.h"
 #include "text/ansi.h"
 #include "windowharness.h"
 
@@ -16,78 +16,79 @@
 #include <future>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
-QString base(const ScriptedServer &server)
+LoopbackServer::Answer textAnswer(const QByteArray &body)
 {
-    return QString::fromStdString(server.base());
+    return {200, "text/plain; charset=utf-8", body};
 }
 
-ScriptedServer::Handler answerAlways(const std::string &body)
+LoopbackServer::Handler answerAlways(const QByteArray &body)
 {
-    return [body](const ScriptedServer::Received &, int) { return ScriptedServer::Answer{200, body}; };
+    return [body](const LoopbackServer::Received &, int) { return textAnswer(body); };
 }
 
-const std::string kGoodAnswer =
+const QByteArray kGoodAnswer =
     R"({"shop_url":"http:\/\/plan.example\/p.php?u={ACC}&p={PASS}","new_ver_desc":"A a|1,B|2",)"
     R"("annouce":"\u516c\u544a","pltlist":"P0|P1|P2","reg_url":"c0|c1|c2","contact":"QQ:1 "})";
 
 } // namespace
 
-class SoftwareInfoTest : public QObject
+class TestSoftwareInfo : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void request_carriesTheQueryInUrlAndBody()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
 
         const auto got = server.received();
         QCOMPARE(int(got.size()), 1);
         // The title travels encoded in code page 936: every byte as %XX.
         QString title;
-        for (char byte : tarel_tools::toAnsi(u"栖木分分彩智能做号计划软件"_s))
+        for (char byte : toAnsi(u"栖木分分彩智能做号计划软件"_s))
             title += u'%' + QString::number(quint8(byte), 16).toUpper();
         const QString query = u"?act=tarel_zt_info&pt=default&code=zq_softinfo&c="_s + title + u"&v=v1_7&b=20180330"_s;
-        QCOMPARE(got[0].method, std::string("POST"));
-        QVERIFY(QString::fromStdString(got[0].target).endsWith(u"/spcenter/caieventhandle.php"_s + query));
-        QCOMPARE(QString::fromStdString(got[0].body), query);
-        QCOMPARE(got[0].contentType, std::string("application/x-www-form-urlencoded"));
+        QCOMPARE(got[0].method, "POST"_ba);
+        QVERIFY(QString::fromLatin1(got[0].target).endsWith(u"/spcenter/caieventhandle.php"_s + query));
+        QCOMPARE(QString::fromLatin1(got[0].body), query);
+        QCOMPARE(got[0].contentType, "application/x-www-form-urlencoded"_ba);
     }
 
     void distributesTheAnswer()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         const AppState &s = h.window->state();
         const Controls &c = h.window->controls();
 
         // Escaped slashes become plain ones.
-        QCOMPARE(s.plan_page_url, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
-        QCOMPARE(s.reg_platform_text, u"A a|1,B|2"_s);
-        QCOMPARE(s.online_url, base(server) + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
+        QCOMPARE(s.planPageUrl, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
+        QCOMPARE(s.regPlatformText, u"A a|1,B|2"_s);
+        QCOMPARE(s.onlineUrl, server.base() + u"spcenter/zqsso.php?a=online&code=zq_softinfo"
                                               u"&u={ACC}&con={CON}&mac={MAC}&&ver={VER}&t={TIME}"_s);
-        QCOMPARE(c.tipsLabel(4)->text(), u"公告"_s);
-        QCOMPARE(c.tipsLabel(8)->text(), u"QQ:1 彩票平台开户："_s);
-        QCOMPARE(s.reg_link_codes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
+        QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), u"公告"_s);
+        QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"QQ:1 彩票平台开户："_s);
+        QCOMPARE(s.regLinkCodes, (QStringList{u"c0"_s, u"c1"_s, u"c2"_s}));
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(c.regLink(i)->text(), u"P%1 |"_s.arg(i));
-            QVERIFY(!c.regLink(i)->isHidden());
+            QCOMPARE(c.platformLink(i)->text(), u"P%1 |"_s.arg(i));
+            QVERIFY(!c.platformLink(i)->isHidden());
         }
         for (int i = 3; i < 12; ++i)
-            QVERIFY(c.regLink(i)->isHidden());
+            QVERIFY(c.platformLink(i)->isHidden());
         // The platform names lose their blanks; the first is chosen.
-        QCOMPARE(c.reg_pt->count(), 2);
-        QCOMPARE(c.reg_pt->itemText(0), u"Aa"_s);
-        QCOMPARE(c.reg_pt->itemText(1), u"B"_s);
-        QCOMPARE(c.reg_pt->currentIndex(), 0);
+        QCOMPARE(c.regPlatform->count(), 2);
+        QCOMPARE(c.regPlatform->itemText(0), u"Aa"_s);
+        QCOMPARE(c.regPlatform->itemText(1), u"B"_s);
+        QCOMPARE(c.regPlatform->currentIndex(), 0);
         QCOMPARE(h.window->regPlatforms().saved(), u"A a|1,B|2"_s);
     }
 
@@ -118,48 +119,49 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(QFileInfo(userFile).path()));
             QVERIFY(TestFiles::write(userFile, userCopy));
         }
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
-        WindowHarness h(base(server), {}, shipped);
+        WindowHarness h(server.base(), {}, shipped);
         if (!userCopy.isNull())
             h.cfgWritable = [](const QString &) { return false; };
         h.window->startUp();
-        QCOMPARE(h.window->state().cfg_path, userCopy.isNull() ? h.cfgPath() : userFile);
-        const std::string target = server.received().at(0).target;
-        QVERIFY2(target.find("&code=" + sent.toStdString() + "&c=") != std::string::npos, target.c_str());
-        QVERIFY(h.window->state().online_url.contains(u"a=online&code="_s + sent + u"&u="_s));
+        QCOMPARE(h.window->state().cfgPath, userCopy.isNull() ? h.cfgPath() : userFile);
+        const QByteArray target = server.received().at(0).target;
+        QVERIFY2(target.contains(QByteArray("&code=" + sent.toLatin1() + "&c=")), target.constData());
+        QVERIFY(h.window->state().onlineUrl.contains(u"a=online&code="_s + sent + u"&u="_s));
     }
 
     void emptyFirstAnswer_secondIsUsed()
     {
-        ScriptedServer server;
-        server.setHandler([](const ScriptedServer::Received &, int call) {
-            return ScriptedServer::Answer{200, call == 0 ? std::string() : kGoodAnswer};
+        LoopbackServer server;
+        server.setHandler([](const LoopbackServer::Received &, int call) {
+            return textAnswer(call == 0 ? QByteArray() : kGoodAnswer);
         });
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         QCOMPARE(int(server.received().size()), 2);
-        QCOMPARE(h.window->state().reg_link_codes.size(), 3);
-        QCOMPARE(h.window->controls().tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QCOMPARE(h.window->state().regLinkCodes.size(), 3);
+        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::StartUpNotice)->text(),
+                 u"栖木软件正在初始化，请稍等。。。"_s);
     }
 
     void twoEmptyAnswers_showTheFailureAndChangeNothingElse()
     {
-        ScriptedServer server;
-        server.setHandler(answerAlways(std::string()));
-        WindowHarness h(base(server));
+        LoopbackServer server;
+        server.setHandler(answerAlways(QByteArray()));
+        WindowHarness h(server.base());
         h.window->startUp();
         const Controls &c = h.window->controls();
         QCOMPARE(int(server.received().size()), 2);
-        QCOMPARE(c.tipsLabel(0)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
-        QVERIFY(h.window->state().online_url.isEmpty());
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
+        QVERIFY(h.window->state().onlineUrl.isEmpty());
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(c.regLink(i)->text(), u"."_s);
-            QVERIFY(!c.regLink(i)->isHidden());
+            QCOMPARE(c.platformLink(i)->text(), u"."_s);
+            QVERIFY(!c.platformLink(i)->isHidden());
         }
         // Start-up goes on: the tray icon and the caption still come.
-        QVERIFY(h.window->state().curTarelMsgTips != nullptr);
+        QVERIFY(h.window->state().trayNotifier != nullptr);
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
     }
 
@@ -183,55 +185,55 @@ private Q_SLOTS:
         QFETCH(QString, pltlist);
         QFETCH(QStringList, captions);
         QFETCH(int, shown);
-        ScriptedServer server;
-        server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toStdString() + R"("})"));
-        WindowHarness h(base(server));
+        LoopbackServer server;
+        server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toUtf8() + R"("})"));
+        WindowHarness h(server.base());
         h.window->startUp();
         const Controls &c = h.window->controls();
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(!c.regLink(i)->isHidden(), i < shown);
+            QCOMPARE(!c.platformLink(i)->isHidden(), i < shown);
             if (i < shown)
-                QCOMPARE(c.regLink(i)->text(), captions.at(i));
+                QCOMPARE(c.platformLink(i)->text(), captions.at(i));
         }
     }
 
     void answerWithoutLists_leavesTheLinksAsLaidOut()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways(R"({"annouce":"x"})"));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
         for (int i = 0; i < 12; ++i)
-            QCOMPARE(h.window->controls().regLink(i)->text(), u"."_s);
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
+            QCOMPARE(h.window->controls().platformLink(i)->text(), u"."_s);
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
     }
 
     void laterAnswer_bringsAHiddenLinkBack()
     {
-        ScriptedServer server;
-        server.setHandler([](const ScriptedServer::Received &, int call) {
-            return ScriptedServer::Answer{200, call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})"};
+        LoopbackServer server;
+        server.setHandler([](const LoopbackServer::Received &, int call) {
+            return textAnswer(call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})");
         });
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
-        QVERIFY(h.window->controls().regLink(2)->isHidden());
-        h.window->init_var();
-        QVERIFY(!h.window->controls().regLink(2)->isHidden());
-        QCOMPARE(h.window->controls().regLink(2)->text(), u"C |"_s);
+        QVERIFY(h.window->controls().platformLink(2)->isHidden());
+        h.window->refreshSoftwareInfo();
+        QVERIFY(!h.window->controls().platformLink(2)->isHidden());
+        QCOMPARE(h.window->controls().platformLink(2)->text(), u"C |"_s);
     }
 
     void stopSignalDuringTheWait_endsStartUpThere()
     {
-        ScriptedServer server;
-        WindowHarness h(base(server));
-        zq *window = h.window.get();
+        LoopbackServer server;
+        WindowHarness h(server.base());
+        MainWindow *window = h.window.get();
         std::promise<void> answer;
-        server.setHandler([window, held = answer.get_future().share()](const ScriptedServer::Received &, int) {
+        server.setHandler([window, held = answer.get_future().share()](const LoopbackServer::Received &, int) {
             // The request is on the wire: the stop signal comes now, while start-up waits for it.
             QMetaObject::invokeMethod(
                 window, [window] { window->closeByProgram(); }, Qt::QueuedConnection);
             held.wait_for(std::chrono::seconds(30));
-            return ScriptedServer::Answer{200, std::string()};
+            return textAnswer(QByteArray());
         });
         h.window->startUp();
         answer.set_value();
@@ -239,8 +241,8 @@ private Q_SLOTS:
         // No retry, no tray icon put back, no start timer.
         QCOMPARE(int(server.received().size()), 1);
         QVERIFY(h.tray->calls.isEmpty());
-        QVERIFY(!h.window->controls().delay_timer->isActive());
-        QVERIFY(h.window->state().curTarelMsgTips == nullptr);
+        QVERIFY(!h.window->controls().startTimer->isActive());
+        QVERIFY(h.window->state().trayNotifier == nullptr);
         // A second stop asks the event loop to end once more.
         h.window->closeByProgram();
         QCOMPARE(h.exits, (QList<int>{0, 0}));
@@ -248,16 +250,16 @@ private Q_SLOTS:
 
     void notJson_readsAsEmptyValues()
     {
-        ScriptedServer server;
+        LoopbackServer server;
         server.setHandler(answerAlways("<html>500 oops</html>"));
-        WindowHarness h(base(server));
+        WindowHarness h(server.base());
         h.window->startUp();
-        QVERIFY(h.window->state().plan_page_url.isEmpty());
-        QVERIFY(!h.window->state().online_url.isEmpty());
-        QCOMPARE(h.window->controls().regLink(0)->text(), u"."_s);
-        QCOMPARE(h.window->controls().tipsLabel(4)->text(), QString());
+        QVERIFY(h.window->state().planPageUrl.isEmpty());
+        QVERIFY(!h.window->state().onlineUrl.isEmpty());
+        QCOMPARE(h.window->controls().platformLink(0)->text(), u"."_s);
+        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::NoticeLine)->text(), QString());
     }
 };
 
-QTEST_MAIN(SoftwareInfoTest)
+QTEST_MAIN(TestSoftwareInfo)
 #include "tst_softwareinfo.moc"

@@ -1,8 +1,8 @@
 // The window as it is created, its panels and links, and how it closes.
-#include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/qttranslations.h"
-#include "app/windowfront.h"
+#include "app/window/clickablelabel.h"
+#include "app/window/windowfront.h"
 #include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
@@ -24,6 +24,7 @@
 #include <private/qguiapplication_p.h>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 // A port nothing listens on: requests fail at once, so start-up runs without a service.
@@ -45,7 +46,7 @@ QList<QWidget *> tabChain(QWidget *first, qsizetype length)
 }
 } // namespace
 
-class WindowTest : public QObject
+class TestWindow : public QObject
 {
     Q_OBJECT
 
@@ -59,15 +60,15 @@ private Q_SLOTS:
         h.window->show();
         const Controls &c = h.window->controls();
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
-        QVERIFY(c.tipsLabel(0)->isVisible());
-        QCOMPARE(c.tipsLabel(0)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
-        QVERIFY(!c.zq_main_web->isVisible());
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QVERIFY(!c.browser->isVisible());
         for (int hidden : {5, 6, 7})
             QVERIFY2(!c.tipsLabel(hidden)->isVisible(), qPrintable(QString::number(hidden)));
         for (int shown : {1, 2, 4, 9})
             QVERIFY(c.tipsLabel(shown)->isVisible());
-        QVERIFY(!c.frame_login->isVisible());
-        QVERIFY(!c.frame_reg->isVisible());
+        QVERIFY(!c.loginBox->isVisible());
+        QVERIFY(!c.registrationBox->isVisible());
         QVERIFY(!c.outplan->isVisible());
         QCOMPARE(h.window->size(), QSize(1015, 610));
     }
@@ -76,13 +77,13 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        QCOMPARE(c.tips_label.keys(), (QList<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 24, 25, 26, 27, 28, 29, 30, 44}));
+        QCOMPARE(c.tipsLabels.keys(), (QList<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 24, 25, 26, 27, 28, 29, 30, 44}));
         QCOMPARE(c.tipsLabel(3), nullptr);
-        QCOMPARE(c.regLink(12), nullptr);
+        QCOMPARE(c.platformLink(12), nullptr);
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(c.regLink(i)->text(), u"."_s);
-            QCOMPARE(c.regLink(i)->geometry(), QRect((2400 + 720 * i) / 15, 16, 49, 25));
-            QCOMPARE(c.regLink(i)->parentWidget(), c.regLinkPanel);
+            QCOMPARE(c.platformLink(i)->text(), u"."_s);
+            QCOMPARE(c.platformLink(i)->geometry(), QRect((2400 + 720 * i) / 15, 16, 49, 25));
+            QCOMPARE(c.platformLink(i)->parentWidget(), c.linkPanel);
         }
     }
 
@@ -90,32 +91,32 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        QCOMPARE(c.frame_login->geometry(), QRect(560, 544, 449, 64));
-        QCOMPARE(c.frame_reg->geometry(), QRect(824, 384, 185, 225));
-        QCOMPARE(c.login_user->parentWidget(), c.frame_login);
-        QCOMPARE(c.reg_pt->parentWidget(), c.frame_reg);
-        QCOMPARE(c.regLinkPanelOC->geometry(), QRect(384, 3, 17, 26));
-        QCOMPARE(c.regLinkPanelOC->toolTip(), u"展开/关闭平台开户链接"_s);
-        QCOMPARE(c.vip_gotoreg->toolTip(), u"去注册！"_s);
-        QCOMPARE(c.reg_email->text(), u"@"_s);
-        QCOMPARE(textColour(c.tipsLabel(1)), QColor(0xC0, 0x00, 0x00));
-        QCOMPARE(textColour(c.tipsLabel(5)), QColor(0xD0, 0x00, 0x00));
-        QVERIFY(c.tipsLabel(1)->font().underline());
-        QCOMPARE(c.tipsLabel(0)->font().pointSizeF(), 12.0);
-        QVERIFY(c.tipsLabel(0)->font().families().contains(u"SimSun"_s));
-        QCOMPARE(c.tipsLabel(1)->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(c.vip_login->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(c.tipsLabel(4)->cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(c.tipsLabel(2)->alignment() & Qt::AlignRight);
-        QVERIFY(c.tipsLabel(0)->alignment() & Qt::AlignHCenter);
-        QCOMPARE(c.regLink(0)->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
+        QCOMPARE(c.loginBox->geometry(), QRect(560, 544, 449, 64));
+        QCOMPARE(c.registrationBox->geometry(), QRect(824, 384, 185, 225));
+        QCOMPARE(c.loginUser->parentWidget(), c.loginBox);
+        QCOMPARE(c.regPlatform->parentWidget(), c.registrationBox);
+        QCOMPARE(c.linkPanelToggle->geometry(), QRect(384, 3, 17, 26));
+        QCOMPARE(c.linkPanelToggle->toolTip(), u"展开/关闭平台开户链接"_s);
+        QCOMPARE(c.goToRegistrationButton->toolTip(), u"去注册！"_s);
+        QCOMPARE(c.regEmail->text(), u"@"_s);
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LoginLink)), QColor(0xC0, 0x00, 0x00));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::CopyNumbersLink)), QColor(0xD0, 0x00, 0x00));
+        QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->font().underline());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->font().pointSizeF(), 12.0);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->font().families().contains(u"SimSun"_s));
+        QCOMPARE(c.tipsLabel(TipsLabel::LoginLink)->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(c.loginButton->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(c.tipsLabel(TipsLabel::RegistrationLink)->alignment() & Qt::AlignRight);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->alignment() & Qt::AlignHCenter);
+        QCOMPARE(c.platformLink(0)->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
         // The panel paints its own face: the page below it must not show through.
-        QVERIFY(c.regLinkPanel->autoFillBackground());
-        QCOMPARE(c.regLinkPanel->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
-        QVERIFY(!c.reg_pt->isEditable());
-        QVERIFY(c.delay_timer->interval() == 0 && !c.delay_timer->isActive());
-        QVERIFY(c.count_down->isActive());
-        QCOMPARE(c.count_down->interval(), 1000);
+        QVERIFY(c.linkPanel->autoFillBackground());
+        QCOMPARE(c.linkPanel->palette().color(QPalette::Window), QColor(0xF7, 0xFA, 0xFE));
+        QVERIFY(!c.regPlatform->isEditable());
+        QVERIFY(c.startTimer->interval() == 0 && !c.startTimer->isActive());
+        QVERIFY(c.countDown->isActive());
+        QCOMPARE(c.countDown->interval(), 1000);
     }
 
     void panels_hideTheControlsBeneathThem_data()
@@ -139,7 +140,7 @@ private Q_SLOTS:
             if (w != box && w->isVisible() && w->geometry().intersects(box->geometry()))
                 beneath.append(w);
         }
-        QVERIFY(beneath.contains(h.window->controls().tipsLabel(2)));
+        QVERIFY(beneath.contains(h.window->controls().tipsLabel(TipsLabel::RegistrationLink)));
         // What the box's place shows must not change when the controls beneath it go.
         const QImage shown = h.window->grab(box->geometry()).toImage();
         for (QWidget *w : beneath)
@@ -151,21 +152,26 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        QCOMPARE(c.login_pass->echoMode(), QLineEdit::Password);
-        QCOMPARE(c.reg_pass->echoMode(), QLineEdit::Normal);
-        QTest::keyClicks(c.reg_pass, u"abc"_s);
-        QCOMPARE(c.reg_pass->displayText(), u"abc"_s);
-        QTest::keyClicks(c.login_pass, u"abc"_s);
-        QCOMPARE(c.login_pass->text(), u"abc"_s);
-        QVERIFY(!c.login_pass->displayText().contains(u"abc"_s));
+        QCOMPARE(c.loginPass->echoMode(), QLineEdit::Password);
+        QCOMPARE(c.regPass->echoMode(), QLineEdit::Normal);
+        QTest::keyClicks(c.regPass, u"abc"_s);
+        QCOMPARE(c.regPass->displayText(), u"abc"_s);
+        QTest::keyClicks(c.loginPass, u"abc"_s);
+        QCOMPARE(c.loginPass->text(), u"abc"_s);
+        QVERIFY(!c.loginPass->displayText().contains(u"abc"_s));
     }
 
     void registrationBox_tabOrderRunsTopToBottom()
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        const QList<QWidget *> expected = {c.reg_user, c.reg_pass,    c.reg_email, c.reg_pt, c.user_shishicaiattachid,
-                                           c.vip_reg,  c.vip_reg_undo};
+        const QList<QWidget *> expected = {c.regUser,
+                                           c.regPass,
+                                           c.regEmail,
+                                           c.regPlatform,
+                                           c.regPlatformAccount,
+                                           c.registerButton,
+                                           c.registrationCancelButton};
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
     }
 
@@ -175,15 +181,16 @@ private Q_SLOTS:
         const Controls &c = h.window->controls();
         const qreal windowPoints = h.window->font().pointSizeF();
         QVERIFY(windowPoints != 7.5);
-        QCOMPARE(c.frame_reg->font().pointSizeF(), 7.5);
-        for (QWidget *w : QList<QWidget *>{c.regLink(0), c.tipsLabel(8), c.regLinkPanelOC, c.vip_login, c.vip_reg,
-                                           c.tipsLabel(27), c.reg_pt})
+        QCOMPARE(c.registrationBox->font().pointSizeF(), 7.5);
+        for (QWidget *w :
+             QList<QWidget *>{c.platformLink(0), c.tipsLabel(TipsLabel::LinkPanelHeading), c.linkPanelToggle,
+                              c.loginButton, c.registerButton, c.tipsLabel(27), c.regPlatform})
             QCOMPARE(w->font().pointSizeF(), windowPoints);
         // Own fonts stay: 宋体 10.5 and Arial 9.75 inside the login box.
         QCOMPARE(c.tipsLabel(24)->font().pointSizeF(), 10.5);
-        QCOMPARE(c.login_user->font().pointSizeF(), 9.75);
+        QCOMPARE(c.loginUser->font().pointSizeF(), 9.75);
         // The registration box's grey is its caption's, not its buttons'.
-        QVERIFY(c.vip_reg->palette().color(QPalette::ButtonText) != QColor(0x40, 0x40, 0x40));
+        QVERIFY(c.registerButton->palette().color(QPalette::ButtonText) != QColor(0x40, 0x40, 0x40));
     }
 
     void tabOrder_followsTheTableAcrossTheBoxes()
@@ -191,10 +198,20 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
         // Tab 2..8 registration box, 18..21 and 28 login box, 31 outplan, 34 panel button.
-        const QList<QWidget *> expected = {
-            c.reg_user,    c.reg_pass,       c.reg_email, c.reg_pt,        c.user_shishicaiattachid,
-            c.vip_reg,     c.vip_reg_undo,   c.vip_login, c.login_user,    c.login_pass,
-            c.vip_gotoreg, c.vip_closelogin, c.outplan,   c.regLinkPanelOC};
+        const QList<QWidget *> expected = {c.regUser,
+                                           c.regPass,
+                                           c.regEmail,
+                                           c.regPlatform,
+                                           c.regPlatformAccount,
+                                           c.registerButton,
+                                           c.registrationCancelButton,
+                                           c.loginButton,
+                                           c.loginUser,
+                                           c.loginPass,
+                                           c.goToRegistrationButton,
+                                           c.closeLoginButton,
+                                           c.outplan,
+                                           c.linkPanelToggle};
         QCOMPARE(tabChain(expected.first(), expected.size()), expected);
     }
 
@@ -304,8 +321,8 @@ private Q_SLOTS:
             bringToFront(h.window.get());
         } else {
             // The tray icon's notifier says the user clicked it; the window's tray piece answers.
-            QVERIFY(h.window->state().curTarelMsgTips);
-            Q_EMIT h.window->state().curTarelMsgTips->iconActivated();
+            QVERIFY(h.window->state().trayNotifier);
+            Q_EMIT h.window->state().trayNotifier->iconActivated();
         }
 
         QCOMPARE(h.window->isVisible(), shownAfter);
@@ -321,7 +338,7 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         const Controls &c = h.window->controls();
-        for (QWidget *w : QList<QWidget *>{c.frame_login, c.frame_reg, c.outplan})
+        for (QWidget *w : QList<QWidget *>{c.loginBox, c.registrationBox, c.outplan})
             w->show();
         // Fields say their label's text; buttons their caption.
         QMap<QString, QString> expected = {
@@ -355,7 +372,7 @@ private Q_SLOTS:
         for (const QString &control : expected.keys())
             QVERIFY2(named.contains(control), qPrintable(control));
         // The label is the field's, for a screen reader that follows the link between them.
-        const auto labels = QAccessible::queryAccessibleInterface(c.reg_email)->relations(QAccessible::Label);
+        const auto labels = QAccessible::queryAccessibleInterface(c.regEmail)->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.first().first->object(), c.tipsLabel(29));
     }
@@ -365,37 +382,37 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         const Controls &c = h.window->controls();
-        QCOMPARE(c.regLinkPanel->width(), 404);
+        QCOMPARE(c.linkPanel->width(), 404);
         // Closed: links from index 6 on lie beyond the panel's right edge.
         for (int i = 6; i < 12; ++i)
-            QVERIFY(c.regLink(i)->x() >= c.regLinkPanel->width());
-        QVERIFY(c.regLink(5)->x() < c.regLinkPanel->width());
+            QVERIFY(c.platformLink(i)->x() >= c.linkPanel->width());
+        QVERIFY(c.platformLink(5)->x() < c.linkPanel->width());
 
-        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
-        QCOMPARE(c.regLinkPanel->width(), 995);
-        QCOMPARE(c.regLinkPanelOC->x(), 968);
+        QTest::mouseClick(c.linkPanelToggle, Qt::LeftButton);
+        QCOMPARE(c.linkPanel->width(), 995);
+        QCOMPARE(c.linkPanelToggle->x(), 968);
         for (int i = 0; i < 12; ++i)
-            QVERIFY(c.regLink(i)->geometry().right() < c.regLinkPanel->width());
+            QVERIFY(c.platformLink(i)->geometry().right() < c.linkPanel->width());
 
-        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
-        QCOMPARE(c.regLinkPanel->width(), 401); // 6015 twips, not the layout's 6060
-        QCOMPARE(c.regLinkPanelOC->x(), 384);
+        QTest::mouseClick(c.linkPanelToggle, Qt::LeftButton);
+        QCOMPARE(c.linkPanel->width(), 401); // 6015 twips, not the layout's 6060
+        QCOMPARE(c.linkPanelToggle->x(), 384);
     }
 
     void selfServiceLink_opensThePanelAndTurnsTheHeadingRed()
     {
         WindowHarness h(kNoService);
         const Controls &c = h.window->controls();
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
-        h.window->linksPanels().reg_pabble_regplt_Click();
-        QCOMPARE(c.regLinkPanel->width(), 995);
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(0xFF, 0, 0));
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(Qt::black));
+        h.window->linksPanels().onPlatformSignUpClicked();
+        QCOMPARE(c.linkPanel->width(), 995);
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(0xFF, 0, 0));
         // Already open: it stays open.
-        h.window->linksPanels().reg_pabble_regplt_Click();
-        QCOMPARE(c.regLinkPanel->width(), 995);
-        QTest::mouseClick(c.regLinkPanelOC, Qt::LeftButton);
-        QCOMPARE(c.regLinkPanel->width(), 401);
-        QCOMPARE(textColour(c.tipsLabel(8)), QColor(Qt::black));
+        h.window->linksPanels().onPlatformSignUpClicked();
+        QCOMPARE(c.linkPanel->width(), 995);
+        QTest::mouseClick(c.linkPanelToggle, Qt::LeftButton);
+        QCOMPARE(c.linkPanel->width(), 401);
+        QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(Qt::black));
     }
 
     void noticeLabels_switchBoxesAndOthersDoNothing()
@@ -403,22 +420,22 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         const Controls &c = h.window->controls();
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
-        QVERIFY(c.frame_reg->isVisible() && !c.frame_login->isVisible());
-        QTest::mouseClick(c.tipsLabel(1), Qt::LeftButton);
-        QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
+        QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
+        QTest::mouseClick(c.tipsLabel(TipsLabel::LoginLink), Qt::LeftButton);
+        QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
         for (int index : {0, 4, 8, 6}) {
             QTest::mouseClick(c.tipsLabel(index), Qt::LeftButton);
-            QVERIFY(c.frame_login->isVisible() && !c.frame_reg->isVisible());
+            QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
             QVERIFY(h.page->scripts.isEmpty());
         }
-        QTest::mouseClick(c.vip_gotoreg, Qt::LeftButton);
-        QVERIFY(c.frame_reg->isVisible() && !c.frame_login->isVisible());
-        QTest::mouseClick(c.vip_reg_undo, Qt::LeftButton);
-        QVERIFY(!c.frame_reg->isVisible() && !c.frame_login->isVisible());
-        h.window->linksPanels().tipsAction(1);
-        QTest::mouseClick(c.vip_closelogin, Qt::LeftButton);
-        QVERIFY(!c.frame_reg->isVisible() && !c.frame_login->isVisible());
+        QTest::mouseClick(c.goToRegistrationButton, Qt::LeftButton);
+        QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
+        QTest::mouseClick(c.registrationCancelButton, Qt::LeftButton);
+        QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
+        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+        QTest::mouseClick(c.closeLoginButton, Qt::LeftButton);
+        QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
     }
 
     void clicks_reachTheirActions_data()
@@ -445,10 +462,10 @@ private Q_SLOTS:
         h.window->startUp();
         h.window->show();
         // Only the click may read the page.
-        h.window->controls().count_down->stop();
-        h.window->controls().delay_timer->stop();
+        h.window->controls().countDown->stop();
+        h.window->controls().startTimer->stop();
         for (int i = 0; i < 12; ++i)
-            h.window->state().reg_link_codes.append(u"code"_s + QString::number(i));
+            h.window->state().regLinkCodes.append(u"code"_s + QString::number(i));
         h.page->globals.insert(u"tzPlan"_s, u"第1期 01 02"_s);
         QGuiApplication::clipboard()->setText(u"clipboard before"_s);
         const int readsBefore = h.page->reads;
@@ -548,11 +565,11 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->startUp();
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
-        QVERIFY(h.window->controls().delay_timer->isActive());
-        QCOMPARE(h.window->controls().delay_timer->interval(), 2000);
-        QCOMPARE(h.window->state().web_ctl, h.page);
-        QCOMPARE(h.window->state().cfg_path, h.cfgPath());
-        QCOMPARE(h.window->state().machine_hash.size(), 32);
+        QVERIFY(h.window->controls().startTimer->isActive());
+        QCOMPARE(h.window->controls().startTimer->interval(), 2000);
+        QCOMPARE(h.window->state().webCtl, h.page);
+        QCOMPARE(h.window->state().cfgPath, h.cfgPath());
+        QCOMPARE(h.window->state().machineHash.size(), 32);
 
         // The icon goes up with its picture and the caption of that moment: the layout's
         // caption, without the version.
@@ -568,10 +585,10 @@ private Q_SLOTS:
     void msgTips_beforeTheTrayShowsNothing_afterShowsABalloon()
     {
         WindowHarness h(kNoService);
-        h.window->msgTips(u"早"_s);
+        h.window->showNotice(u"早"_s);
         QVERIFY(h.tray->calls.isEmpty());
-        h.window->tray_switch(true);
-        h.window->msgTips(u"号码已复制"_s);
+        h.window->setTrayIconShown(true);
+        h.window->showNotice(u"号码已复制"_s);
         QCOMPARE(h.tray->balloons.size(), 1);
         const TrayLog::Balloon &balloon = h.tray->balloons.last();
         QCOMPARE(balloon.text, u"号码已复制"_s);
@@ -592,9 +609,9 @@ private Q_SLOTS:
         QCOMPARE(h.window->dialogs().shown().last().title, u"栖木分分彩智能做号计划软件 - 关闭提示"_s);
         QVERIFY(h.window->dialogs().shown().last().withCancel);
         QVERIFY(h.window->isVisible());
-        QVERIFY(h.window->state().curTarelMsgTips != nullptr);
+        QVERIFY(h.window->state().trayNotifier != nullptr);
         QCOMPARE(h.tray->calls.size(), callsBefore);
-        QVERIFY(h.window->controls().count_down->isActive());
+        QVERIFY(h.window->controls().countDown->isActive());
         QVERIFY(h.exits.isEmpty());
     }
 
@@ -606,8 +623,8 @@ private Q_SLOTS:
         QVERIFY(h.window->closeRequested(true));
         QCOMPARE(h.exits, QList<int>{0});
         QCOMPARE(h.tray->calls.last(), u"hide"_s);
-        QCOMPARE(h.window->state().curTarelMsgTips, nullptr);
-        QVERIFY(!h.window->controls().count_down->isActive());
+        QCOMPARE(h.window->state().trayNotifier, nullptr);
+        QVERIFY(!h.window->controls().countDown->isActive());
     }
 
     void programClose_asksNothing()
@@ -624,5 +641,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(WindowTest)
+QTEST_MAIN(TestWindow)
 #include "tst_window.moc"

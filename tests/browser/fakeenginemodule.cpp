@@ -11,7 +11,9 @@ const char *zq_webEngineBuildId()
 }
 #endif
 
-tarel_tools::PlanPage *zq_createWebEnginePlanPage(QWidget *)
+using namespace zq;
+
+PlanPage *zq_createWebEnginePlanPage(QWidget *)
 {
     std::abort();
 }

@@ -14,7 +14,8 @@
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
-using tarel_tools::DeferredPlanPage;
+using namespace zq;
+using zq::DeferredPlanPage;
 
 class TestDeferredPlanPage final : public QObject
 {

@@ -1,6 +1,6 @@
 #include "browser/plancopy.h"
 #include "browser/webengineplanpage.h"
-#include "scriptedserver.h"
+#include "loopbackserver.h"
 #include "testfiles.h"
 #include "urlrecorder.h"
 
@@ -25,8 +25,9 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using tarel_tools::PlanPage;
-using tarel_tools::WebEnginePlanPage;
+using namespace zq;
+using zq::PlanPage;
+using zq::WebEnginePlanPage;
 
 namespace {
 
@@ -80,7 +81,7 @@ private:
         const QString path = m_dir.filePath(name);
         const QByteArray page = u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"_s.toUtf8() +
                                 body.toUtf8() + "</body></html>";
-        return TestFiles::write(path, page) ? QUrl(QString::fromStdString(m_server.base()) + name) : QUrl();
+        return TestFiles::write(path, page) ? QUrl(m_server.base() + name) : QUrl();
     }
 
     // A fresh bridge on its own host widget, with `url` loaded.
@@ -97,7 +98,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    ScriptedServer m_server;
+    LoopbackServer m_server;
     QUrl m_globalsUrl;
     std::unique_ptr<QWidget> m_globalsHost;
     WebEnginePlanPage *m_globalsPage = nullptr;
@@ -107,11 +108,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         const QString folder = m_dir.path();
-        m_server.setHandler([folder](const ScriptedServer::Received &request, int) {
-            QFile file(folder + QString::fromStdString(request.path));
+        m_server.setHandler([folder](const LoopbackServer::Received &request, int) {
+            QFile file(folder + QString::fromLatin1(request.path));
             if (!file.open(QIODevice::ReadOnly))
-                return ScriptedServer::Answer{404, "not here", "text/plain", {}};
-            return ScriptedServer::Answer{200, file.readAll().toStdString(), "text/html; charset=utf-8", {}};
+                return LoopbackServer::Answer{404, "text/plain", "not here"};
+            return LoopbackServer::Answer{200, "text/html; charset=utf-8", file.readAll()};
         });
         m_globalsUrl = writePage(u"globals.html"_s, u"<script>"
                                                     "var tzIss = '20240101-001期';"
@@ -324,7 +325,7 @@ private Q_SLOTS:
         QObject context;
         int calls = 0;
         page->readGlobals({u"tzNums"_s}, &context, [&](const QStringList &) { ++calls; });
-        tarel_tools::copyCodes(*page, &context, [&](const QString &) { ++calls; });
+        copyCodes(*page, &context, [&](const QString &) { ++calls; });
         delete page;
         QCOMPARE(calls, 0);
         // Whatever the engine still delivers must find nobody.
@@ -411,11 +412,11 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText(u"clipboard before"_s);
 
         QStringList notices;
-        const auto msgTips = [&](const QString &notice) { notices.append(notice); };
+        const auto showNotice = [&](const QString &notice) { notices.append(notice); };
         if (plan)
-            tarel_tools::copyPlan(*page, host.get(), msgTips);
+            copyPlan(*page, host.get(), showNotice);
         else
-            tarel_tools::copyCodes(*page, host.get(), msgTips);
+            copyCodes(*page, host.get(), showNotice);
         QTRY_COMPARE(notices, QStringList{expectedNotice});
         QCOMPARE(QGuiApplication::clipboard()->text(), expectedClipboard);
         QCOMPARE(readNow(*page, {plan ? u"zqPlanCopyCalls"_s : u"zqCodesCopyCalls"_s}), QStringList{expectedCalls});
@@ -427,8 +428,8 @@ private Q_SLOTS:
         WebEnginePlanPage page(&host);
         QGuiApplication::clipboard()->setText(u"clipboard before"_s);
         QStringList notices;
-        tarel_tools::copyCodes(page, &host, [&](const QString &notice) { notices.append(notice); });
-        tarel_tools::copyPlan(page, &host, [&](const QString &notice) { notices.append(notice); });
+        copyCodes(page, &host, [&](const QString &notice) { notices.append(notice); });
+        copyPlan(page, &host, [&](const QString &notice) { notices.append(notice); });
         QTRY_COMPARE(notices.size(), 2);
         QCOMPARE(notices, (QStringList{noCodes, noPlan}));
         QCOMPARE(QGuiApplication::clipboard()->text(), u"clipboard before"_s);
@@ -439,7 +440,7 @@ private Q_SLOTS:
         auto *window = new QObject;
         int notices = 0;
         QGuiApplication::clipboard()->setText(u"clipboard before"_s);
-        tarel_tools::copyCodes(*m_globalsPage, window, [&](const QString &) { ++notices; });
+        copyCodes(*m_globalsPage, window, [&](const QString &) { ++notices; });
         delete window;
         QCOMPARE(readNow(*m_globalsPage, {u"tzIss"_s}), QStringList{u"20240101-001期"_s});
         QCOMPARE(notices, 0);

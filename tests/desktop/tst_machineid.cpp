@@ -1,22 +1,14 @@
+#include "tst_machineid.h"
+
 #include "desktop/machineid.h"
 
-#include <QNetworkInterface>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
-using Interfaces = QList<tarel_tools::NetworkInterfaceInfo>;
-
-class TestMachineId final : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void pickMacAddress_data();
-    void pickMacAddress();
-    void getMacAddress_agreesWithTheSystem();
-};
+using Interfaces = QList<NetworkInterfaceInfo>;
+using Adapters = QList<AdapterConfiguration>;
 
 void TestMachineId::pickMacAddress_data()
 {
@@ -42,27 +34,33 @@ void TestMachineId::pickMacAddress()
 {
     QFETCH(Interfaces, interfaces);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::pickMacAddress(interfaces), expected);
+    QCOMPARE(zq::pickMacAddress(interfaces), expected);
 }
 
-void TestMachineId::getMacAddress_agreesWithTheSystem()
+void TestMachineId::pickAdapterMacAddress_data()
 {
-    // Whatever this machine has, the real query must pick the same as the rule over the
-    // system's own list, in the documented form.
-    QString expected;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        const QString address = interface.hardwareAddress();
-        if (!interface.flags().testFlag(QNetworkInterface::IsLoopBack) && !interface.addressEntries().isEmpty() &&
-            !address.isEmpty() && address != u"00:00:00:00:00:00"_s) {
-            expected = address.toUpper();
-            break;
-        }
-    }
-    const QString mac = tarel_tools::getMacAddress();
-    QCOMPARE(mac, expected);
-    if (!mac.isEmpty() && mac.size() == 17)
-        QVERIFY(QRegularExpression(u"^([0-9A-F]{2}:){5}[0-9A-F]{2}$"_s).match(mac).hasMatch());
+    QTest::addColumn<Adapters>("adapters");
+    QTest::addColumn<QString>("expected");
+
+    const QString a = u"00:1A:2B:3C:4D:5E"_s;
+    const QString b = u"66:77:88:99:AA:BB"_s;
+    QTest::newRow("one adapter") << Adapters{{1, a}} << a;
+    QTest::newRow("first of two wins") << Adapters{{3, a}, {1, b}} << a;
+    QTest::newRow("null or empty address list passed over") << Adapters{{0, a}, {1, b}} << b;
+    QTest::newRow("unreadable address passed over") << Adapters{{1, QString()}, {1, b}} << b;
+    // Wine writes lower case, and an all-zero address is an address: the text goes out as read.
+    QTest::newRow("text kept as read") << Adapters{{1, u"02:fc:00:00:00:01"_s}} << u"02:fc:00:00:00:01"_s;
+    QTest::newRow("all zeros kept") << Adapters{{1, u"00:00:00:00:00:00"_s}, {1, b}} << u"00:00:00:00:00:00"_s;
+    QTest::newRow("blanks kept") << Adapters{{1, u" 00-1A-2B-3C-4D-5E "_s}} << u" 00-1A-2B-3C-4D-5E "_s;
+    QTest::newRow("no adapters") << Adapters{} << QString();
+    QTest::newRow("none qualifies") << Adapters{{0, a}, {2, QString()}} << QString();
+}
+
+void TestMachineId::pickAdapterMacAddress()
+{
+    QFETCH(Adapters, adapters);
+    QFETCH(QString, expected);
+    QCOMPARE(zq::pickAdapterMacAddress(adapters), expected);
 }
 
 QTEST_GUILESS_MAIN(TestMachineId)
-#include "tst_machineid.moc"

@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestOpenLinks final : public QObject
 {
@@ -36,7 +37,7 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(QString, opened);
         UrlRecorder browser;
-        QCOMPARE(tarel_tools::openUrl(url), !opened.isEmpty());
+        QCOMPARE(zq::openUrl(url), !opened.isEmpty());
         const QList<QUrl> expected = opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(opened)};
         QCOMPARE(browser.urls, expected);
     }

@@ -18,6 +18,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <csignal>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 

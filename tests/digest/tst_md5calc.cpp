@@ -1,8 +1,10 @@
 #include "digest/md5calc.h"
+#include "systemrows.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestMd5Calc final : public QObject
 {
@@ -43,21 +45,23 @@ void TestMd5Calc::md5Hex_data()
     QTest::newRow("mac address") << u"00:1A:2B:3C:4D:5E"_s << u"64EF59ED159B1CFD56057DA3B82A7677"_s;
     // GBK bytes C6 DC C4 BE B7 D6 B7 D6 B2 CA; the UTF-8 digest would be 2375991C...
     QTest::newRow("Chinese as GBK") << u"栖木分分彩"_s << u"A62BED2CC266F8DB99A90D144630B76B"_s;
-    QTest::newRow("outside GBK digests its ?") << u"a😀b"_s << u"0166D849F21A9D699D896EA2A79A375F"_s;
+    // "a?b"; on Windows "a??b".
+    QTest::newRow("outside GBK digests its ?")
+        << u"a😀b"_s << bySystem(u"0166D849F21A9D699D896EA2A79A375F"_s, u"5C04ABB6B0CAB26B9DF5BAA55E1A21D7"_s);
 }
 
 void TestMd5Calc::md5Hex()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(Md5_Calc::md5Hex(text), expected);
+    QCOMPARE(zq::md5Hex(text), expected);
 }
 
 void TestMd5Calc::md5Hex_isAlways32UppercaseHexDigits()
 {
     // Low bytes need their leading zero; any lowercase or dropped digit breaks the form.
     for (int i = 0; i < 300; ++i) {
-        const QString digest = Md5_Calc::md5Hex(QString::number(i));
+        const QString digest = zq::md5Hex(QString::number(i));
         QCOMPARE(digest.size(), 32);
         for (const QChar c : digest)
             QVERIFY2((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'), qPrintable(digest));

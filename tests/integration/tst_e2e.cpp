@@ -1,6 +1,6 @@
 // One whole user journey through the real window, the real browser engine and the real
 // stand-in service: start, register, log in, watch the numbers, copy them.
-#include "app/clickablelabel.h"
+#include "app/window/clickablelabel.h"
 #include "browser/webengineplanpage.h"
 #include "devservice.h"
 #include "windowharness.h"
@@ -17,11 +17,12 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
 // The page's globals as the browser reads them right now.
-QStringList readPage(tarel_tools::PlanPage &page, const QStringList &names)
+QStringList readPage(PlanPage &page, const QStringList &names)
 {
     QStringList values;
     bool answered = false;
@@ -56,7 +57,7 @@ bool serviceSaw(const DevService &service, const QString &pathPart, const QStrin
 
 } // namespace
 
-class EndToEndTest : public QObject
+class TestEndToEnd : public QObject
 {
     Q_OBJECT
 
@@ -66,8 +67,8 @@ private Q_SLOTS:
         DevService service;
         QVERIFY(service.start());
         WindowHarness h(service.baseUrl(), service.baseUrl(), QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
-                        [](QWidget *parent) { return std::make_unique<tarel_tools::WebEnginePlanPage>(parent); });
-        zq &window = *h.window;
+                        [](QWidget *parent) { return std::make_unique<WebEnginePlanPage>(parent); });
+        MainWindow &window = *h.window;
         const Controls &c = window.controls();
 
         // The window starts and the software information arrives.
@@ -75,42 +76,42 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(serviceSaw(service, u"caieventhandle.php"_s));
-        QVERIFY(!c.tipsLabel(4)->text().isEmpty());
-        QVERIFY(c.tipsLabel(8)->text().endsWith(u"彩票平台开户："_s));
-        QVERIFY(c.regLink(0)->text().endsWith(u" |"_s));
-        QVERIFY(c.reg_pt->count() > 0);
+        QVERIFY(!c.tipsLabel(TipsLabel::NoticeLine)->text().isEmpty());
+        QVERIFY(c.tipsLabel(TipsLabel::LinkPanelHeading)->text().endsWith(u"彩票平台开户："_s));
+        QVERIFY(c.platformLink(0)->text().endsWith(u" |"_s));
+        QVERIFY(c.regPlatform->count() > 0);
 
         // Two seconds later the plan page opens for an anonymous visitor.
-        QTRY_VERIFY_WITH_TIMEOUT(c.zq_main_web->isVisible(), 5000);
-        QVERIFY(!c.tipsLabel(0)->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(c.browser->isVisible(), 5000);
+        QVERIFY(!c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"u=&p="_s), 10000);
 
         // The user opens the registration box and registers.
-        QTest::mouseClick(c.tipsLabel(2), Qt::LeftButton);
-        QVERIFY(c.frame_reg->isVisible());
-        typeChinese(c.reg_user, u"用户"_s);
-        QTest::keyClicks(c.reg_user, u"e2e"_s);
-        QTest::keyClicks(c.reg_pass, u"pass 1"_s);
-        QTest::keyClicks(c.reg_email, u"e2e@example.com"_s);
-        QTest::keyClicks(c.user_shishicaiattachid, u"plat-7"_s);
-        QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
+        QVERIFY(c.registrationBox->isVisible());
+        typeChinese(c.regUser, u"用户"_s);
+        QTest::keyClicks(c.regUser, u"e2e"_s);
+        QTest::keyClicks(c.regPass, u"pass 1"_s);
+        QTest::keyClicks(c.regEmail, u"e2e@example.com"_s);
+        QTest::keyClicks(c.regPlatformAccount, u"plat-7"_s);
+        QTest::mouseClick(c.registerButton, Qt::LeftButton);
         QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
 
         // The login box comes back filled; the user logs in.
-        QTRY_VERIFY(c.frame_login->isVisible());
-        QCOMPARE(c.login_user->text(), u"用户e2e"_s);
-        QCOMPARE(c.login_pass->text(), u"pass 1"_s);
-        QTest::mouseClick(c.vip_login, Qt::LeftButton);
+        QTRY_VERIFY(c.loginBox->isVisible());
+        QCOMPARE(c.loginUser->text(), u"用户e2e"_s);
+        QCOMPARE(c.loginPass->text(), u"pass 1"_s);
+        QTest::mouseClick(c.loginButton, Qt::LeftButton);
         QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
         QVERIFY(window.windowTitle().endsWith(u") - 用户e2e"_s));
-        QVERIFY(c.outplan->isVisible() && c.tipsLabel(5)->isVisible());
+        QVERIFY(c.outplan->isVisible() && c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible());
 
         // The plan page opens for the account.
         QTRY_VERIFY_WITH_TIMEOUT(serviceSaw(service, u"/plan.php"_s, u"p=pass+1"_s), 10000);
 
         // outplan follows the page: what it shows is the page's period and numbers, and it
         // changes when the page does.
-        tarel_tools::PlanPage &page = *window.state().web_ctl;
+        PlanPage &page = *window.state().webCtl;
         QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText().startsWith(u"投注期:"_s), 10000);
         const QString first = c.outplan->toPlainText();
         QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText() != first, 15000);
@@ -121,7 +122,7 @@ private Q_SLOTS:
         QApplication::clipboard()->clear();
         const QString numbers = readPage(page, {u"tzNums"_s}).value(0);
         QVERIFY(!numbers.isEmpty());
-        QTest::mouseClick(c.tipsLabel(5), Qt::LeftButton);
+        QTest::mouseClick(c.tipsLabel(TipsLabel::CopyNumbersLink), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!QApplication::clipboard()->text().isEmpty(), 10000);
         // The page may move on between the two reads; what was copied is one of its values.
         const QString copied = QApplication::clipboard()->text();
@@ -136,7 +137,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    EndToEndTest test;
+    TestEndToEnd test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -1,9 +1,9 @@
 // Every way the stand-in service can misbehave, against every request the client makes:
 // what the user sees, that the call ends within its deadline, and that cfg.ini stays as
 // it was (or, for the one good answer among the faults, changes exactly as a login writes it).
-#include "app/clickablelabel.h"
 #include "app/linkspanels.h"
 #include "app/sessionclock.h"
+#include "app/window/clickablelabel.h"
 #include "devservice.h"
 #include "net/webclient.h"
 #include "text/ansi.h"
@@ -25,6 +25,7 @@
 #include <limits>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -73,9 +74,8 @@ constexpr qint64 kMarginMs = 4000;
 // must survive a failed request.
 QByteArray cfgWithSavedLogin(const QString &user, const QString &pass)
 {
-    return "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=" + tarel_tools::toAnsi(user) +
-           "\r\nlogin_pass=" + tarel_tools::toAnsi(pass) + "\r\n; " + tarel_tools::toAnsi(u"保存的登录，勿改"_s) +
-           "\r\n";
+    return "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=" + toAnsi(user) +
+           "\r\nlogin_pass=" + toAnsi(pass) + "\r\n; " + toAnsi(u"保存的登录，勿改"_s) + "\r\n";
 }
 
 const QString kSavedUser = u"旧账号"_s;
@@ -115,7 +115,7 @@ qint64 distance(const QString &clock, const QDateTime &reference)
 
 Q_DECLARE_METATYPE(Expect)
 
-class FaultMatrixTest : public QObject
+class TestFaultMatrix : public QObject
 {
     Q_OBJECT
 
@@ -262,7 +262,7 @@ private Q_SLOTS:
 
         const QByteArray cfg = cfgWithSavedLogin(kSavedUser, kSavedPass);
         WindowHarness h(m_service.baseUrl(), m_service.baseUrl(), cfg);
-        zq &w = *h.window;
+        MainWindow &w = *h.window;
         AppState &state = w.state();
         const Controls &c = w.controls();
         // Every request, the time source's included, waits on this one deadline.
@@ -275,9 +275,9 @@ private Q_SLOTS:
         // The captions the layout gives, before any answer changes them.
         QStringList layoutLinks;
         for (int i = 0; i < 12; ++i)
-            layoutLinks << c.regLink(i)->text();
-        const QString layoutHeading = c.tipsLabel(8)->text();
-        const QString layoutAnnouncement = c.tipsLabel(4)->text();
+            layoutLinks << c.platformLink(i)->text();
+        const QString layoutHeading = c.tipsLabel(TipsLabel::LinkPanelHeading)->text();
+        const QString layoutAnnouncement = c.tipsLabel(TipsLabel::NoticeLine)->text();
         const QString caption = kProgramTitle + u"(v1.7) "_s;
 
         Outcome got;
@@ -297,44 +297,44 @@ private Q_SLOTS:
             w.show();
             QCOMPARE(w.windowTitle(), caption);
             if (target == u"login"_s) {
-                w.linksPanels().tipsAction(1);
-                QCOMPARE(c.login_user->text(), kSavedUser);
-                c.login_user->setText(u"demo"_s);
-                c.login_pass->setText(typed.isEmpty() ? u"demo123"_s : typed);
+                w.linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+                QCOMPARE(c.loginUser->text(), kSavedUser);
+                c.loginUser->setText(u"demo"_s);
+                c.loginPass->setText(typed.isEmpty() ? u"demo123"_s : typed);
                 traysBefore = h.tray->balloons.size();
                 timer.start();
-                QTest::mouseClick(c.vip_login, Qt::LeftButton);
+                QTest::mouseClick(c.loginButton, Qt::LeftButton);
                 got.elapsedMs = timer.elapsed();
             } else if (target == u"reg"_s) {
-                w.linksPanels().tipsAction(2);
-                QVERIFY(c.reg_pt->count() > 0);
-                c.reg_user->setText(typed.isEmpty() ? u"fault_user"_s : typed);
-                c.reg_pass->setText(u"pw1"_s);
-                c.user_shishicaiattachid->setText(u"plat01"_s);
-                QCOMPARE(c.reg_email->text(), u"@"_s);
+                w.linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+                QVERIFY(c.regPlatform->count() > 0);
+                c.regUser->setText(typed.isEmpty() ? u"fault_user"_s : typed);
+                c.regPass->setText(u"pw1"_s);
+                c.regPlatformAccount->setText(u"plat01"_s);
+                QCOMPARE(c.regEmail->text(), u"@"_s);
                 traysBefore = h.tray->balloons.size();
                 timer.start();
-                QTest::mouseClick(c.vip_reg, Qt::LeftButton);
+                QTest::mouseClick(c.registerButton, Qt::LeftButton);
                 got.elapsedMs = timer.elapsed();
             } else if (target == u"online"_s) {
-                w.sessionClock().delay_timer_Timer();
-                QCOMPARE(state.clock_text, u"2026-12-08 12:15:37"_s);
+                w.sessionClock().onStartTimer();
+                QCOMPARE(state.clockText, u"2026-12-08 12:15:37"_s);
                 const QList<QJsonObject> log = m_service.log();
                 softinfoBefore = requestsTo(log, u"softinfo"_s);
                 timeBefore = requestsTo(log, u"time"_s);
                 // Due on the next tick. From here to the tick no event may run, or a timer
                 // tick of the window would send the report first.
-                state.next_report_text = state.clock_text;
-                clockBeforeTick = state.clock_text;
+                state.nextReportText = state.clockText;
+                clockBeforeTick = state.clockText;
                 traysBefore = h.tray->balloons.size();
                 timer.start();
-                w.sessionClock().count_down_Timer();
+                w.sessionClock().onCountDownTick();
                 got.elapsedMs = timer.elapsed();
             } else if (target == u"time"_s) {
-                QVERIFY(state.clock_text.isEmpty());
+                QVERIFY(state.clockText.isEmpty());
                 traysBefore = h.tray->balloons.size();
                 timer.start();
-                w.sessionClock().delay_timer_Timer();
+                w.sessionClock().onStartTimer();
                 got.elapsedMs = timer.elapsed();
             } else {
                 QFAIL("unknown target");
@@ -342,8 +342,8 @@ private Q_SLOTS:
         }
         got.boxes = w.dialogs().shown();
         got.balloons = h.tray->balloons.mid(traysBefore);
-        got.clock = state.clock_text;
-        got.nextReport = state.next_report_text;
+        got.clock = state.clockText;
+        got.nextReport = state.nextReportText;
 
         // What the user sees: the message boxes, with the program title and OK only ...
         QStringList texts;
@@ -379,7 +379,7 @@ private Q_SLOTS:
         if (expect == Expect::LoginSignedIn) {
             const QByteArray saved = "[daili]\r\ncode=zq_softinfo\r\n\r\n[vip_user_info]\r\nlogin_user=demo\r\n"
                                      "login_pass=demo123\r\n; " +
-                                     tarel_tools::toAnsi(u"保存的登录，勿改"_s) + "\r\n";
+                                     toAnsi(u"保存的登录，勿改"_s) + "\r\n";
             QCOMPARE(h.cfgBytes(), saved);
         } else {
             QCOMPARE(h.cfgBytes(), cfg);
@@ -402,64 +402,69 @@ private Q_SLOTS:
         switch (expect) {
         case Expect::InfoFailed:
         case Expect::InfoNotJson:
-            QCOMPARE(c.tipsLabel(0)->text(), expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
-            QCOMPARE(state.online_url, expect == Expect::InfoFailed ? QString() : onlineTemplate);
-            QVERIFY(state.plan_page_url.isEmpty());
-            QVERIFY(state.reg_platform_text.isEmpty());
-            QVERIFY(state.reg_link_codes.isEmpty());
-            QCOMPARE(c.tipsLabel(4)->text(), layoutAnnouncement);
-            QCOMPARE(c.tipsLabel(8)->text(), layoutHeading);
+            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(),
+                     expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
+            QCOMPARE(state.onlineUrl, expect == Expect::InfoFailed ? QString() : onlineTemplate);
+            QVERIFY(state.planPageUrl.isEmpty());
+            QVERIFY(state.regPlatformText.isEmpty());
+            QVERIFY(state.regLinkCodes.isEmpty());
+            QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), layoutAnnouncement);
+            QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), layoutHeading);
             for (int i = 0; i < 12; ++i) {
-                QCOMPARE(c.regLink(i)->text(), layoutLinks.at(i));
-                QVERIFY(!c.regLink(i)->isHidden());
+                QCOMPARE(c.platformLink(i)->text(), layoutLinks.at(i));
+                QVERIFY(!c.platformLink(i)->isHidden());
             }
-            QCOMPARE(c.reg_pt->count(), 0);
+            QCOMPARE(c.regPlatform->count(), 0);
             // Start-up goes on: the tray icon, the caption, the start timer.
-            QVERIFY(state.curTarelMsgTips != nullptr);
+            QVERIFY(state.trayNotifier != nullptr);
             QCOMPARE(w.windowTitle(), caption);
-            QVERIFY(c.delay_timer->isActive());
+            QVERIFY(c.startTimer->isActive());
             break;
         case Expect::InfoDistributed: {
-            QCOMPARE(c.tipsLabel(0)->text(), kStartingNotice);
-            QCOMPARE(state.online_url, onlineTemplate);
-            QCOMPARE(state.plan_page_url, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
-            QCOMPARE(state.reg_platform_text, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
-            QCOMPARE(c.tipsLabel(4)->text(),
+            QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), kStartingNotice);
+            QCOMPARE(state.onlineUrl, onlineTemplate);
+            QCOMPARE(state.planPageUrl, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
+            QCOMPARE(state.regPlatformText, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
+            QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(),
                      u"欢迎使用栖木分分彩智能做号计划软件！这是本地演示服务，计划每3秒更新一次。"_s);
-            QCOMPARE(c.tipsLabel(8)->text(), u"客服QQ:12345 彩票平台开户："_s);
+            QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"客服QQ:12345 彩票平台开户："_s);
             const QStringList names{u"天天彩"_s, u"好运来"_s, u"幸运星"_s, u"金彩"_s, u"大发"_s, u"万家乐"_s};
             for (int i = 0; i < 12; ++i) {
-                QCOMPARE(c.regLink(i)->isHidden(), i >= names.size());
+                QCOMPARE(c.platformLink(i)->isHidden(), i >= names.size());
                 if (i < names.size())
-                    QCOMPARE(c.regLink(i)->text(), names.at(i) + u" |"_s);
+                    QCOMPARE(c.platformLink(i)->text(), names.at(i) + u" |"_s);
             }
-            QCOMPARE(state.reg_link_codes, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
-            QCOMPARE(c.reg_pt->count(), int(names.size()));
+            QCOMPARE(state.regLinkCodes, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
+            QCOMPARE(c.regPlatform->count(), int(names.size()));
             for (int i = 0; i < names.size(); ++i)
-                QCOMPARE(c.reg_pt->itemText(i), names.at(i));
-            QCOMPARE(c.reg_pt->currentIndex(), 0);
+                QCOMPARE(c.regPlatform->itemText(i), names.at(i));
+            QCOMPARE(c.regPlatform->currentIndex(), 0);
             break;
         }
         case Expect::LoginRefused:
-            QCOMPARE(state.cur_account, u"demo"_s);
-            QCOMPARE(state.cur_password, typed.isEmpty() ? u"demo123"_s : typed);
-            QVERIFY(c.frame_login->isVisible());
-            QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+            QCOMPARE(state.curAccount, u"demo"_s);
+            QCOMPARE(state.curPassword, typed.isEmpty() ? u"demo123"_s : typed);
+            QVERIFY(c.loginBox->isVisible());
+            QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             QCOMPARE(w.windowTitle(), caption);
-            QVERIFY(c.tipsLabel(1)->isVisible() && c.tipsLabel(2)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                    c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
             QVERIFY(!c.outplan->isVisible());
             for (const QString &address : std::as_const(h.page->navigations))
                 QVERIFY2(!address.contains(u"u=demo"_s), qPrintable(address));
             break;
         case Expect::LoginSignedIn:
-            QCOMPARE(state.cur_account, u"demo"_s);
+            QCOMPARE(state.curAccount, u"demo"_s);
             QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
             QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
-            QVERIFY(!c.frame_login->isVisible());
-            QVERIFY(!c.tipsLabel(1)->isVisible() && !c.tipsLabel(2)->isVisible());
-            QVERIFY(c.tipsLabel(5)->isVisible() && c.tipsLabel(6)->isVisible() && c.tipsLabel(7)->isVisible());
+            QVERIFY(!c.loginBox->isVisible());
+            QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                    !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
+                    c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
+                    c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
             QVERIFY(c.outplan->isVisible());
-            QVERIFY(c.vip_login->isEnabled() && c.vip_gotoreg->isEnabled());
+            QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             break;
         case Expect::ReportGoesOn:
             // Read anew: the software information once, the clock from the time source.
@@ -467,33 +472,33 @@ private Q_SLOTS:
             QCOMPARE(requestsTo(log, u"time"_s), timeBefore + 1);
             QCOMPARE(got.clock, u"2026-12-08 12:15:37"_s);
             QCOMPARE(got.nextReport, u"2026-12-08 12:25:37"_s);
-            QCOMPARE(state.online_url, onlineTemplate);
-            QVERIFY(state.curTarelMsgTips != nullptr);
-            QVERIFY(c.count_down->isActive());
+            QCOMPARE(state.onlineUrl, onlineTemplate);
+            QVERIFY(state.trayNotifier != nullptr);
+            QVERIFY(c.countDown->isActive());
             break;
         case Expect::ReportKicked:
             QCOMPARE(requestsTo(log, u"softinfo"_s), softinfoBefore);
             QCOMPARE(requestsTo(log, u"time"_s), timeBefore);
             QCOMPARE(got.clock, clockPlus(clockBeforeTick, 1));
-            QVERIFY(!c.count_down->isActive());
+            QVERIFY(!c.countDown->isActive());
             // Unloaded without the exit question: the tray icon is gone.
-            QVERIFY(state.curTarelMsgTips == nullptr);
+            QVERIFY(state.trayNotifier == nullptr);
             QCOMPARE(h.tray->calls.last(), u"hide"_s);
             QVERIFY(w.unloaded());
             break;
         case Expect::RegRefused:
-            QVERIFY(c.frame_reg->isVisible());
-            QVERIFY(!c.frame_login->isVisible());
-            QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
-            QCOMPARE(c.login_user->text(), kSavedUser);
-            QCOMPARE(c.login_pass->text(), kSavedPass);
+            QVERIFY(c.registrationBox->isVisible());
+            QVERIFY(!c.loginBox->isVisible());
+            QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
+            QCOMPARE(c.loginUser->text(), kSavedUser);
+            QCOMPARE(c.loginPass->text(), kSavedPass);
             break;
         case Expect::RegCreated: {
-            QCOMPARE(c.login_user->text(), u"fault_user"_s);
-            QCOMPARE(c.login_pass->text(), u"pw1"_s);
-            QVERIFY(c.frame_login->isVisible());
-            QVERIFY(!c.frame_reg->isVisible());
-            QVERIFY(c.vip_reg->isEnabled() && c.vip_reg_undo->isEnabled());
+            QCOMPARE(c.loginUser->text(), u"fault_user"_s);
+            QCOMPARE(c.loginPass->text(), u"pw1"_s);
+            QVERIFY(c.loginBox->isVisible());
+            QVERIFY(!c.registrationBox->isVisible());
+            QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
             bool kept = false;
             for (const QJsonValue &account : m_service.accounts())
                 kept = kept || account.toObject().value(u"account"_s).toString() == u"fault_user"_s;
@@ -513,14 +518,14 @@ private Q_SLOTS:
 
         if (target == u"time"_s) {
             // The rest of the start timer ran whatever the clock got.
-            QCOMPARE(state.report_period, qint16(600));
-            QVERIFY(!c.delay_timer->isActive());
-            QVERIFY(c.zq_main_web->isVisible());
-            QVERIFY(!c.tipsLabel(0)->isVisible());
+            QCOMPARE(state.reportPeriod, qint16(600));
+            QVERIFY(!c.startTimer->isActive());
+            QVERIFY(c.browser->isVisible());
+            QVERIFY(!c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
             QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
         }
     }
 };
 
-QTEST_MAIN(FaultMatrixTest)
+QTEST_MAIN(TestFaultMatrix)
 #include "tst_faultmatrix.moc"

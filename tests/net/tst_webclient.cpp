@@ -1,6 +1,5 @@
 #include "loopbackserver.h"
 #include "net/webclient.h"
-#include "rawpeer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,7 +17,8 @@
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-using tarel_tools::WebClient;
+using namespace zq;
+using zq::WebClient;
 
 namespace {
 
@@ -135,7 +135,7 @@ private Q_SLOTS:
     void log_leavesQueryOut();
 
 private:
-    std::string uniquePath(const char *stem) { return "/" + std::string(stem) + "/" + std::to_string(++m_paths); }
+    QByteArray uniquePath(const char *stem) { return '/' + QByteArray(stem) + '/' + QByteArray::number(++m_paths); }
 
     std::unique_ptr<LoopbackServer> m_server;
     int m_paths = 0;
@@ -206,19 +206,19 @@ void TestWebClient::get()
     QFETCH(QString, expected);
     QFETCH(bool, notice);
 
-    const std::string path = uniquePath("get");
-    m_server->setAnswer(path, {status, contentType.toStdString(), body.toStdString()});
+    const QByteArray path = uniquePath("get");
+    m_server->setAnswer(path, {status, contentType, body});
     ClientUnderTest c;
 
-    const QString text = c.web.getWebContent(m_server->url(QString::fromStdString(path) + u"?a=1&b=2"_s));
+    const QString text = c.web.getWebContent(m_server->url(QString::fromLatin1(path) + u"?a=1&b=2"_s));
     QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
 
     QCOMPARE(text, expected);
     QCOMPARE(c.notices, expectedNotices(notice));
     const auto received = m_server->receivedFor(path);
-    QCOMPARE(received.size(), size_t(1));
-    QCOMPARE(QByteArray::fromStdString(received.front().method), "GET"_ba);
-    QCOMPARE(QByteArray::fromStdString(received.front().contentType), QByteArray());
+    QCOMPARE(received.size(), qsizetype(1));
+    QCOMPARE(received.front().method, "GET"_ba);
+    QCOMPARE(received.front().contentType, QByteArray());
 }
 
 void TestWebClient::post_data()
@@ -241,32 +241,32 @@ void TestWebClient::post()
     QFETCH(QString, expected);
     QFETCH(bool, notice);
 
-    const std::string path = uniquePath("post");
-    m_server->setAnswer(path, {status, "text/html; charset=utf-8", answer.toStdString()});
+    const QByteArray path = uniquePath("post");
+    m_server->setAnswer(path, {status, "text/html; charset=utf-8", answer});
     ClientUnderTest c;
 
     const QString form = u"?act=tarel_zt_info&pt=default&code=%C0%B8+x%26y"_s;
-    const QString text = c.web.postWebContent(m_server->url(QString::fromStdString(path) + form), form);
+    const QString text = c.web.postWebContent(m_server->url(QString::fromLatin1(path) + form), form);
     QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
 
     QCOMPARE(text, expected);
     QCOMPARE(c.notices, expectedNotices(notice));
     const auto received = m_server->receivedFor(path);
-    QCOMPARE(received.size(), size_t(1));
-    QCOMPARE(QByteArray::fromStdString(received.front().method), "POST"_ba);
-    QCOMPARE(QByteArray::fromStdString(received.front().contentType), "application/x-www-form-urlencoded"_ba);
-    QCOMPARE(QByteArray::fromStdString(received.front().body), form.toLatin1());
+    QCOMPARE(received.size(), qsizetype(1));
+    QCOMPARE(received.front().method, "POST"_ba);
+    QCOMPARE(received.front().contentType, "application/x-www-form-urlencoded"_ba);
+    QCOMPARE(received.front().body, form.toLatin1());
 }
 
 void TestWebClient::redirect_isFollowed()
 {
-    const std::string target = uniquePath("target");
-    const std::string moved = uniquePath("moved");
+    const QByteArray target = uniquePath("target");
+    const QByteArray moved = uniquePath("moved");
     m_server->setAnswer(target, {200, "text/plain", "arrived"});
     m_server->setAnswer(moved, {302, "text/plain", "see elsewhere", false, {}, target});
     ClientUnderTest c;
 
-    QCOMPARE(c.web.getWebContent(m_server->url(QString::fromStdString(moved))), u"arrived"_s);
+    QCOMPARE(c.web.getWebContent(m_server->url(QString::fromLatin1(moved))), u"arrived"_s);
     QCOMPARE(c.notices, QStringList());
 }
 
@@ -301,16 +301,16 @@ void TestWebClient::compressedAnswer()
     QFETCH(QString, expected);
     QFETCH(bool, notice);
 
-    const std::string path = uniquePath("coded");
-    LoopbackServer::Answer answer{200, "text/plain; charset=utf-8", body.toStdString()};
-    answer.contentEncoding = coding.toStdString();
+    const QByteArray path = uniquePath("coded");
+    LoopbackServer::Answer answer{200, "text/plain; charset=utf-8", body};
+    answer.contentEncoding = coding;
     m_server->setAnswer(path, answer);
     QStringList notices;
     WebClient client;
     client.setNoticeSink(collectInto(notices));
     client.setDeadline(LongDeadline);
 
-    QCOMPARE(client.getWebContent(m_server->url(QString::fromStdString(path))), expected);
+    QCOMPARE(client.getWebContent(m_server->url(QString::fromLatin1(path))), expected);
     QCOMPARE(notices, expectedNotices(notice));
 }
 
@@ -333,7 +333,7 @@ void TestWebClient::invalidUrl()
     QFETCH(QString, url);
     url.replace(u"{port}"_s, QString::number(m_server->port()));
     m_server->setAnswer("/plain", {200, "text/plain", "should not be asked"});
-    const size_t before = m_server->received().size();
+    const qsizetype before = m_server->received().size();
     ClientUnderTest c;
 
     for (const QString &method : {u"GET"_s, u"POST"_s, u"HEADERS"_s}) {
@@ -363,11 +363,11 @@ void TestWebClient::oversizeBody()
     QFETCH(bool, chunked);
     QFETCH(qint64, size);
 
-    const std::string path = uniquePath("big");
-    m_server->setAnswer(path, {200, "text/plain", std::string(size_t(size), 'b'), chunked});
+    const QByteArray path = uniquePath("big");
+    m_server->setAnswer(path, {200, "text/plain", QByteArray(size, 'b'), chunked});
     ClientUnderTest c;
 
-    QCOMPARE(request(c.web, method, m_server->url(QString::fromStdString(path)), u"a=1"_s), QString());
+    QCOMPARE(request(c.web, method, m_server->url(QString::fromLatin1(path)), u"a=1"_s), QString());
     QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
     // No answer for GET, an empty result for POST: the notice either way.
     QCOMPARE(c.notices, expectedNotices(true));
@@ -388,18 +388,18 @@ void TestWebClient::droppedConnection()
     QFETCH(QString, method);
     QFETCH(bool, notice);
 
-    RawPeer peer(RawPeer::Mode::Drop);
+    LoopbackServer peer(LoopbackServer::Mode::Drop);
     ClientUnderTest c;
 
     QCOMPARE(request(c.web, method, peer.url(u"/dropped"_s), u"a=1"_s), QString());
     QVERIFY2(c.endedBeforeDeadline(), "waited out the deadline");
     QCOMPARE(c.notices, expectedNotices(notice));
-    QVERIFY(!peer.heads().empty());
+    QVERIFY(!peer.received().isEmpty());
 }
 
 void TestWebClient::silentServer_realDeadline()
 {
-    RawPeer peer(RawPeer::Mode::Silent);
+    LoopbackServer peer(LoopbackServer::Mode::Silent);
     QStringList notices;
     WebClient client;
     client.setNoticeSink(collectInto(notices));
@@ -432,7 +432,7 @@ void TestWebClient::silentServer_shortDeadline()
     QFETCH(QString, method);
     QFETCH(bool, notice);
 
-    RawPeer peer(RawPeer::Mode::Silent);
+    LoopbackServer peer(LoopbackServer::Mode::Silent);
     QStringList notices;
     WebClient client;
     client.setNoticeSink(collectInto(notices));
@@ -457,9 +457,9 @@ void TestWebClient::responseHeaders()
 {
     QFETCH(QByteArray, statusLine);
 
-    RawPeer peer(RawPeer::Mode::Answer, statusLine.toStdString() +
-                                            "\r\nDate: Tue, 08 Dec 2026 04:15:37 GMT\r\n"
-                                            "X-Probe: one\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
+    LoopbackServer peer(LoopbackServer::Mode::Raw,
+                        statusLine + "\r\nDate: Tue, 08 Dec 2026 04:15:37 GMT\r\n"
+                                     "X-Probe: one\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
     ClientUnderTest c;
 
     const QString headers = c.web.getResponseHeaders(peer.url(u"/clock"_s));
@@ -470,9 +470,9 @@ void TestWebClient::responseHeaders()
     QVERIFY2(!headers.contains(u"hello"_s), "the body belongs to no header");
     QCOMPARE(c.notices, QStringList());
 
-    const std::vector<std::string> heads = peer.heads();
-    QCOMPARE(heads.size(), size_t(1));
-    const QList<QByteArray> sent = QByteArray::fromStdString(heads.front()).split('\n');
+    const QList<LoopbackServer::Received> heads = peer.received();
+    QCOMPARE(heads.size(), qsizetype(1));
+    const QList<QByteArray> sent = heads.front().head.split('\n');
     QCOMPARE(sent.front().trimmed(), "GET /clock HTTP/1.1"_ba);
     const auto lineAt = [&sent](const QByteArray &line) {
         for (qsizetype i = 0; i < sent.size(); ++i) {
@@ -484,7 +484,7 @@ void TestWebClient::responseHeaders()
     const qsizetype modified = lineAt("If-Modified-Since: 0");
     const qsizetype cache = lineAt("Cache-Control: no-cache");
     const qsizetype connection = lineAt("Connection: close");
-    QVERIFY2(modified > 0 && cache > modified && connection > cache, heads.front().c_str());
+    QVERIFY2(modified > 0 && cache > modified && connection > cache, heads.front().head.constData());
     const auto connectionLines = std::count_if(
         sent.cbegin(), sent.cend(), [](const QByteArray &line) { return line.toLower().startsWith("connection:"); });
     QCOMPARE(connectionLines, 1);
@@ -502,8 +502,8 @@ void TestWebClient::nestedRequest()
 {
     QFETCH(bool, outerAnsweredLast);
 
-    const std::string outerPath = uniquePath("outer");
-    const std::string innerPath = uniquePath("inner");
+    const QByteArray outerPath = uniquePath("outer");
+    const QByteArray innerPath = uniquePath("inner");
     m_server->setAnswer(outerPath, {200, "text/plain", "outer answer", false, outerAnsweredLast ? innerPath : ""});
     m_server->setAnswer(innerPath, {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : outerPath});
     ClientUnderTest c;
@@ -515,12 +515,12 @@ void TestWebClient::nestedRequest()
     tick.setSingleShot(true);
     tick.setInterval(0);
     connect(&tick, &QTimer::timeout, this, [&] {
-        inner = c.web.getWebContent(m_server->url(QString::fromStdString(innerPath)));
+        inner = c.web.getWebContent(m_server->url(QString::fromLatin1(innerPath)));
         events << u"inner returned"_s;
     });
     tick.start();
 
-    const QString outer = c.web.getWebContent(m_server->url(QString::fromStdString(outerPath)));
+    const QString outer = c.web.getWebContent(m_server->url(QString::fromLatin1(outerPath)));
     events << u"outer returned"_s;
 
     QCOMPARE(outer, u"outer answer"_s);
@@ -531,7 +531,7 @@ void TestWebClient::nestedRequest()
 
 void TestWebClient::clientDestroyedDuringWait_returnsEmptyQuietly()
 {
-    RawPeer peer(RawPeer::Mode::Silent);
+    LoopbackServer peer(LoopbackServer::Mode::Silent);
     QStringList notices;
     QPointer<WebClient> client = new WebClient;
     client->setNoticeSink(collectInto(notices));
@@ -550,7 +550,7 @@ void TestWebClient::clientDestroyedDuringWait_returnsEmptyQuietly()
 
 void TestWebClient::applicationQuitDuringWait_endsWaitQuietly()
 {
-    RawPeer peer(RawPeer::Mode::Silent);
+    LoopbackServer peer(LoopbackServer::Mode::Silent);
     ClientUnderTest c;
 
     // As in the program: the request runs from the main loop, and the application is told
@@ -580,7 +580,7 @@ void TestWebClient::noticeSinkFailure_staysInside()
 {
     QFETCH(int, failure);
 
-    const std::string path = uniquePath("missing");
+    const QByteArray path = uniquePath("missing");
     m_server->setAnswer(path, {404, "text/plain", "not here"});
     WebClient client;
     client.setDeadline(LongDeadline);
@@ -601,7 +601,7 @@ void TestWebClient::noticeSinkFailure_staysInside()
     if (failure == 2)
         QTest::ignoreMessage(QtWarningMsg, "notice failed");
 
-    QCOMPARE(client.getWebContent(m_server->url(QString::fromStdString(path))), u"not here"_s);
+    QCOMPARE(client.getWebContent(m_server->url(QString::fromLatin1(path))), u"not here"_s);
     QCOMPARE(calls, failure == 0 ? 0 : 1);
 }
 
@@ -620,9 +620,9 @@ void TestWebClient::log_leavesQueryOut()
     QFETCH(int, status);
     QFETCH(QByteArray, coding);
     QFETCH(QString, expected);
-    const std::string path = uniquePath("login");
+    const QByteArray path = uniquePath("login");
     LoopbackServer::Answer answer{status, "text/plain", "ok|1"};
-    answer.contentEncoding = coding.toStdString();
+    answer.contentEncoding = coding;
     m_server->setAnswer(path, answer);
     WebClient client;
     client.setDeadline(LongDeadline);
@@ -632,13 +632,13 @@ void TestWebClient::log_leavesQueryOut()
     QLoggingCategory::setFilterRules(u"zq.net.debug=true"_s);
     const QtMessageHandler previous = qInstallMessageHandler(captureLog);
     const QString text =
-        client.getWebContent(m_server->url(QString::fromStdString(path) + u"?u=someone&p=hunter2secret"_s));
+        client.getWebContent(m_server->url(QString::fromLatin1(path) + u"?u=someone&p=hunter2secret"_s));
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
     capturedLog = nullptr;
 
     QCOMPARE(text, expected);
-    QVERIFY2(log.join(u'\n').contains(QString::fromStdString(path)), qPrintable(log.join(u'\n')));
+    QVERIFY2(log.join(u'\n').contains(QString::fromLatin1(path)), qPrintable(log.join(u'\n')));
     QVERIFY2(!log.join(u'\n').contains(u"hunter2secret"_s), qPrintable(log.join(u'\n')));
 }
 

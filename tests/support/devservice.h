@@ -8,11 +8,17 @@
 
 class QNetworkAccessManager;
 class QProcess;
+class QUrl;
 
 // Runs the stand-in service (zq-devservice) on a free loopback port for one test, and talks
 // to its controls under /_test/: the log of requests received, the fault switches, the accounts.
 // The controls are read synchronously (a local event loop, 5 s at most), so a test can call
 // them between its own steps.
+//
+// Where the environment variable ZQ_TEST_SERVICE names a service already running
+// ("http://127.0.0.1:<port>/"), that one is used instead and left running: the tests of a
+// Windows build run under Wine against the Linux service (scripts/test-windows.sh), one test
+// at a time, each starting from clear().
 class DevService final : public QObject
 {
     Q_OBJECT
@@ -23,6 +29,7 @@ public:
     ~DevService() override;
 
     // Starts the service on a free port; false when it did not report its port within 10 s.
+    // With ZQ_TEST_SERVICE set: false when no service answers there.
     bool start();
 
     quint16 port() const;
@@ -46,7 +53,11 @@ public:
     // "regHash" and "hash" (the machine of the last good login).
     QJsonArray accounts() const;
 
+    static constexpr char RunningServiceVariable[] = "ZQ_TEST_SERVICE";
+
 private:
+    bool useRunning(const QUrl &url);
+
     // GET of a control path such as "_test/log"; empty on any failure, with a warning.
     QByteArray control(const QString &pathAndQuery) const;
 

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+namespace zq {
+
 // What the notifier did to the notification area, for the test to read after the window is
 // gone too.
 struct TrayLog
@@ -56,3 +58,5 @@ public:
 private:
     std::shared_ptr<TrayLog> m_log;
 };
+
+} // namespace zq

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/cfglocation.h"
-#include "app/zq.h"
+#include "app/mainwindow.h"
 #include "browser/planpage.h"
-#include "testfiles.h"
 #include "recordingtray.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,9 +16,11 @@
 
 #include <memory>
 
+namespace zq {
+
 // Stands in for the browser: the test sets the page's globals and reads what was navigated
 // and run. Reads answer on the event loop, as the real engine does.
-class FakePlanPage final : public tarel_tools::PlanPage
+class FakePlanPage final : public PlanPage
 {
 public:
     explicit FakePlanPage(QWidget *parent) : m_widget(new QWidget(parent)) {}
@@ -56,7 +58,7 @@ class WindowHarness final
 
 public:
     // Makes the window's plan page; the default is a FakePlanPage whose globals the test sets.
-    using PageMaker = std::function<std::unique_ptr<tarel_tools::PlanPage>(QWidget *parent)>;
+    using PageMaker = std::function<std::unique_ptr<PlanPage>(QWidget *parent)>;
 
     explicit WindowHarness(const QString &serviceBase, const QString &timeSource = QString(),
                            const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
@@ -72,13 +74,13 @@ public:
         config.downloadSite = serviceBase;
         config.programDir = m_dir.path();
 
-        zq::Seams seams;
+        MainWindow::Seams seams;
         auto log = tray;
         seams.trayBackend = [log] { return std::make_unique<RecordingTrayBackend>(log); };
         if (makePage) {
             seams.planPage = std::move(makePage);
         } else {
-            seams.planPage = [this](QWidget *parent) -> std::unique_ptr<tarel_tools::PlanPage> {
+            seams.planPage = [this](QWidget *parent) -> std::unique_ptr<PlanPage> {
                 auto page = std::make_unique<FakePlanPage>(parent);
                 this->page = page.get();
                 return page;
@@ -97,7 +99,7 @@ public:
     void reopen()
     {
         window.reset();
-        window = std::make_unique<zq>(m_config, m_seams);
+        window = std::make_unique<MainWindow>(m_config, m_seams);
         window->dialogs().setScriptedAnswer(true);
     }
 
@@ -118,9 +120,11 @@ public:
     std::shared_ptr<TrayLog> tray = std::make_shared<TrayLog>();
     FakePlanPage *page = nullptr; // null with a page of the test's own
     QList<int> exits;
-    std::unique_ptr<zq> window;
+    std::unique_ptr<MainWindow> window;
 
 private:
     AppConfig m_config;
-    zq::Seams m_seams;
+    MainWindow::Seams m_seams;
 };
+
+} // namespace zq

@@ -5,6 +5,7 @@
 #include <ctime>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestDateTime final : public QObject
 {
@@ -29,16 +30,40 @@ private Q_SLOTS:
     void addSecondsToClock();
     void secondsBetween_data();
     void secondsBetween();
+
+private:
+    // Local clocks jump from 02:00 to 03:00 on 29 March 2026, as in central Europe.
+    static bool localClocksJump()
+    {
+        return QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59)).addSecs(1).time() == QTime(3, 0);
+    }
+    // The rows named for daylight saving prove something only where local clocks jump.
+    void skipRowWithoutDaylightSaving() const;
+
+    bool m_localClocksJump = false;
 };
 
 void TestDateTime::initTestCase()
 {
+#ifdef Q_OS_WIN
+    // A process on Windows has no zone of its own: the C runtime's TZ knows no dates for
+    // daylight saving, so the system's zone is used as it is (under Wine the zone of the
+    // Linux side, named in this test's CTest environment).
+    qunsetenv("TZ");
+    m_localClocksJump = localClocksJump();
+#else
     // A zone with daylight saving, so that clock arithmetic done in local time would show.
     qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
-#ifdef Q_OS_UNIX
     tzset();
+    m_localClocksJump = localClocksJump();
+    QVERIFY(m_localClocksJump);
 #endif
-    QCOMPARE(QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59)).addSecs(1).time(), QTime(3, 0));
+}
+
+void TestDateTime::skipRowWithoutDaylightSaving() const
+{
+    if (!m_localClocksJump && QByteArray(QTest::currentDataTag()).contains("daylight saving"))
+        QSKIP("local clocks here do not jump on 29 March 2026");
 }
 
 void TestDateTime::formatDate_modes_data()
@@ -68,9 +93,9 @@ void TestDateTime::formatDate_modes()
     QFETCH(int, mode);
     QFETCH(QVariant, expected);
     const QDateTime value(QDate(2018, 3, 30), QTime(8, 5, 9));
-    QCOMPARE(tarel_tools::formatDate(value, mode), expected);
-    QCOMPARE(tarel_tools::formatDate(u"2018-03-30 08:05:09"_s, mode), expected);
-    QCOMPARE(tarel_tools::formatDate(u"2018-3-30 8:5:9"_s, mode), expected);
+    QCOMPARE(formatDate(value, mode), expected);
+    QCOMPARE(formatDate(u"2018-03-30 08:05:09"_s, mode), expected);
+    QCOMPARE(formatDate(u"2018-3-30 8:5:9"_s, mode), expected);
 }
 
 void TestDateTime::formatDate_quarter_data()
@@ -88,10 +113,8 @@ void TestDateTime::formatDate_quarter()
     QFETCH(QString, expected);
     // First and last day of the month, at the edges of the day.
     const QDate first(2018, month, 1);
-    QCOMPARE(tarel_tools::formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
-    QCOMPARE(
-        tarel_tools::formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(),
-        expected);
+    QCOMPARE(formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
+    QCOMPARE(formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(), expected);
 }
 
 void TestDateTime::formatDate_inputs_data()
@@ -129,26 +152,26 @@ void TestDateTime::formatDate_inputs()
 {
     QFETCH(QVariant, value);
     QFETCH(QVariant, expected);
-    QCOMPARE(tarel_tools::formatDate(value, 1), expected);
+    QCOMPARE(formatDate(value, 1), expected);
 }
 
 void TestDateTime::formatDate_nullAndEmpty_comeBackUnchanged()
 {
     for (int mode = -1; mode <= 14; ++mode) {
-        const QVariant null = tarel_tools::formatDate(QVariant(), mode);
+        const QVariant null = formatDate(QVariant(), mode);
         QVERIFY(!null.isValid());
-        const QVariant empty = tarel_tools::formatDate(QVariant(QString()), mode);
+        const QVariant empty = formatDate(QVariant(QString()), mode);
         QCOMPARE(empty.typeId(), int(QMetaType::QString));
         QVERIFY(empty.toString().isEmpty());
-        QVERIFY(!tarel_tools::formatDate(u"abc"_s, mode).isValid());
+        QVERIFY(!formatDate(u"abc"_s, mode).isValid());
     }
 }
 
 void TestDateTime::formatDate_modeZero_returnsTheValue()
 {
     const QDateTime value(QDate(2018, 3, 30), QTime(8, 5, 9));
-    QCOMPARE(tarel_tools::formatDate(value, 0), QVariant(value));
-    QCOMPARE(tarel_tools::formatDate(u"2018-3-5"_s, 0), QVariant(u"2018-3-5"_s));
+    QCOMPARE(formatDate(value, 0), QVariant(value));
+    QCOMPARE(formatDate(u"2018-3-5"_s, 0), QVariant(u"2018-3-5"_s));
 }
 
 void TestDateTime::getTimeStamp_data()
@@ -176,13 +199,13 @@ void TestDateTime::getTimeStamp()
     QFETCH(int, mode);
     QFETCH(QDateTime, now);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::getTimeStamp(mode, now), expected);
+    QCOMPARE(zq::getTimeStamp(mode, now), expected);
 }
 
 void TestDateTime::getTimeStamp_now_isFourteenDigits()
 {
     const QDateTime before = QDateTime::currentDateTime();
-    const QString stamp = tarel_tools::getTimeStamp(1);
+    const QString stamp = zq::getTimeStamp(1);
     const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(stamp.size(), 14);
     const QDateTime read = QDateTime::fromString(stamp, u"yyyyMMddhhmmss"_s);
@@ -232,7 +255,7 @@ void TestDateTime::readDateHeader()
 {
     QFETCH(QString, headers);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::readDateHeader(headers), expected);
+    QCOMPARE(zq::readDateHeader(headers), expected);
 }
 
 void TestDateTime::addSecondsToClock_data()
@@ -259,7 +282,8 @@ void TestDateTime::addSecondsToClock()
     QFETCH(QString, clock);
     QFETCH(qint64, seconds);
     QFETCH(QString, expected);
-    QCOMPARE(tarel_tools::addSecondsToClock(clock, seconds), expected);
+    skipRowWithoutDaylightSaving();
+    QCOMPARE(zq::addSecondsToClock(clock, seconds), expected);
 }
 
 void TestDateTime::secondsBetween_data()
@@ -285,7 +309,8 @@ void TestDateTime::secondsBetween()
     QFETCH(QString, to);
     QFETCH(bool, readable);
     QFETCH(qint64, expected);
-    const std::optional<qint64> seconds = tarel_tools::secondsBetween(from, to);
+    skipRowWithoutDaylightSaving();
+    const std::optional<qint64> seconds = zq::secondsBetween(from, to);
     QCOMPARE(seconds.has_value(), readable);
     if (readable)
         QCOMPARE(*seconds, expected);

@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 class TestWebAddress final : public QObject
 {
@@ -33,7 +34,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(tarel_tools::loggableText(text), expected);
+        QCOMPARE(zq::loggableText(text), expected);
     }
 };
 

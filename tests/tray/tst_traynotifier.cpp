@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace zq;
 
 namespace {
 
@@ -71,8 +72,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QSystemTrayIcon::MessageIcon>("asked");
         QTest::addColumn<QSystemTrayIcon::MessageIcon>("shown");
-        QTest::newRow("notice: information icon") << u"栖木提示"_s << QSystemTrayIcon::Information
-                                                  << QSystemTrayIcon::Information;
+        QTest::newRow("notice: information icon")
+            << u"栖木提示"_s << QSystemTrayIcon::Information << QSystemTrayIcon::Information;
         QTest::newRow("empty title: no icon") << QString() << QSystemTrayIcon::Information << QSystemTrayIcon::NoIcon;
         QTest::newRow("empty title: not even an error icon")
             << QString() << QSystemTrayIcon::Critical << QSystemTrayIcon::NoIcon;
@@ -96,7 +97,8 @@ private Q_SLOTS:
         TrayNotifier tray(std::make_unique<RecordingTrayBackend>(log));
         tray.show(redIcon(), u"栖木"_s);
         bool ran = false;
-        QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&ran] { ran = true; }, Qt::QueuedConnection);
         tray.remove();
         QVERIFY(ran);
         QVERIFY(!log->visible);

@@ -1,3 +1,0 @@
-#include "applogging.h"
-
-Q_LOGGING_CATEGORY(lcApp, "zq.app")
