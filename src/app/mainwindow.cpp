@@ -1,6 +1,5 @@
 #include "mainwindow.h"
 
-#include "app/window/applogging.h"
 #include "app/window/apptexts.h"
 #include "app/window/boxkeys.h"
 #include "app/window/clickablelabel.h"
@@ -28,7 +27,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -213,9 +211,7 @@ void MainWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        // The start-up benchmark reads this line (zq.app.debug=true) to time exec to first show.
-        qCDebug(lcApp, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
-        StartupMarks::mark("first shown");
+        StartupMarks::markFirstShown();
     }
 }
 

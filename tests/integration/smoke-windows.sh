@@ -14,18 +14,24 @@ if [ "${4:-}" = "--inside" ]; then
     # Qt's own messages to a file: a program without a console would send them to the debugger.
     WINEQT_FORCE_STDERR_LOGGING=1 WINEQT_QPA_PLATFORM=windows "$wine" "$zq" >"$work/zq.log" 2>&1 &
     pid=$!
-    window=""
-    for _ in $(seq 200); do
-        window=$(xdotool search --name "^$title" 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if [ -z "$window" ]; then
-        echo "smoke: the window did not appear"
+    give_up() {
+        echo "smoke: $1"
         kill -KILL "$pid" 2>/dev/null
         exit 1
-    fi
+    }
+    # The first window whose title matches $1, waited for up to $2 tenths of a second while the
+    # program runs.
+    find_window() {
+        local found
+        for _ in $(seq "$2"); do
+            found=$(xdotool search --name "$1" 2>/dev/null | head -1)
+            [ -n "$found" ] && echo "$found" && return 0
+            kill -0 "$pid" 2>/dev/null || return 1
+            sleep 0.1
+        done
+        return 1
+    }
+    window=$(find_window "^$title" 200) || give_up "the window did not appear"
     # The plan page opens two seconds after start: here, the notice of a missing engine.
     for _ in $(seq 150); do
         grep -q 'browser engine not loaded' "$work/zq.log" 2>/dev/null && break
@@ -34,28 +40,14 @@ if [ "${4:-}" = "--inside" ]; then
     sleep 0.5
     import -window root "$work/screenshot.png"
     xdotool key --window "$window" alt+F4
-    question=""
-    for _ in $(seq 100); do
-        question=$(xdotool search --name "^$title - 关闭提示\$" 2>/dev/null | head -1)
-        [ -n "$question" ] && break
-        sleep 0.1
-    done
-    if [ -z "$question" ]; then
-        echo "smoke: Alt+F4 brought no close question"
-        kill -KILL "$pid" 2>/dev/null
-        exit 1
-    fi
+    question=$(find_window "^$title - 关闭提示\$" 100) || give_up "Alt+F4 brought no close question"
     import -window root "$work/question.png"
     xdotool key --window "$question" Return
     for _ in $(seq 100); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "smoke: the program did not end after the close question's OK"
-        kill -KILL "$pid" 2>/dev/null
-        exit 1
-    fi
+    kill -0 "$pid" 2>/dev/null && give_up "the program did not end after the close question's OK"
     wait "$pid"
     code=$?
     echo "smoke: exit code $code"

@@ -456,15 +456,7 @@ private Q_SLOTS:
         case Expect::LoginSignedIn:
             QCOMPARE(state.curAccount, u"demo"_s);
             QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
-            QVERIFY(h.page->navigations.last().endsWith(u"/plan.php?u=demo&p=demo123"_s));
-            QVERIFY(!c.loginBox->isVisible());
-            QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
-                    !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
-            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
-                    c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
-                    c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
-            QVERIFY(c.outplan->isVisible());
-            QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
+            h.verifySignedInAsDemo();
             break;
         case Expect::ReportGoesOn:
             // Read anew: the software information once, the clock from the time source.

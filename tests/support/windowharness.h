@@ -8,9 +8,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -113,6 +117,23 @@ public:
         for (const Dialogs::Shown &box : window->dialogs().shown())
             texts.append(box.text);
         return texts;
+    }
+
+    // The window once "demo" has signed in: the plan page opened for the account, the login box
+    // and its links gone, the copy links and the mirror shown, the buttons usable again.
+    // QVERIFY returns from here only: the caller checks QTest::currentTestFailed().
+    void verifySignedInAsDemo() const
+    {
+        const Controls &c = window->controls();
+        QVERIFY(page->navigations.last().endsWith(QStringLiteral("/plan.php?u=demo&p=demo123")));
+        QVERIFY(!c.loginBox->isVisible());
+        QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&
+                !c.tipsLabel(TipsLabel::RegistrationLink)->isVisible());
+        QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible() &&
+                c.tipsLabel(TipsLabel::ExternalNumbersLabel)->isVisible() &&
+                c.tipsLabel(TipsLabel::CopyPlanLink)->isVisible());
+        QVERIFY(c.outplan->isVisible());
+        QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
     }
 
     // Stands in for the check whether the settings file beside the program can be written.

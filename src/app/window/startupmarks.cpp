@@ -2,6 +2,8 @@
 
 #include "applogging.h"
 
+#include <QDateTime>
+
 #include <chrono>
 
 #ifdef Q_OS_UNIX
@@ -47,6 +49,12 @@ void StartupMarks::mark(const char *step)
     }
     const long long cpu = processCpuMicroseconds();
     qCDebug(lcApp, "start-up step %s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
+}
+
+void StartupMarks::markFirstShown()
+{
+    qCDebug(lcApp, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+    mark("first shown");
 }
 
 } // namespace zq

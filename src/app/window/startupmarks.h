@@ -11,6 +11,10 @@ namespace StartupMarks {
 
 void mark(const char *step);
 
+// Once, from the window's first showEvent: "first shown at <milliseconds since the epoch>", the
+// line the start-up benchmark times exec to first show by, and the step of the same name.
+void markFirstShown();
+
 } // namespace StartupMarks
 
 } // namespace zq
