@@ -8,6 +8,10 @@
 #if defined(ZQ_ENGINE_LINKED)
 #include "browser/webengineplanpage.h"
 #endif
+#if defined(ZQ_ENGINE_CONTROL)
+#include "browser/browsercontrolplanpage.h"
+#include "browser/browseremulation.h"
+#endif
 
 #include <QCoreApplication>
 
@@ -20,6 +24,10 @@ void beforeApplication()
 #if defined(ZQ_ENGINE_MODULE_FILE) || defined(ZQ_ENGINE_LINKED)
     EngineSetup::beforeApplication();
 #endif
+#if defined(ZQ_ENGINE_CONTROL)
+    // Read by the control when the process first makes one, so before the plan page opens.
+    BrowserEmulation::set(BrowserEmulation::programFileName(), BrowserEmulation::ie11);
+#endif
 }
 
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
@@ -31,6 +39,8 @@ std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
 #if defined(ZQ_ENGINE_MODULE_FILE)
     engine.moduleFile = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(ZQ_ENGINE_MODULE_FILE);
     engine.beforeLoad = EngineSetup::beforeEngineLoads;
+#elif defined(ZQ_ENGINE_CONTROL)
+    engine.createPage = &BrowserControlPlanPage::create;
 #endif
     return std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine));
 #endif

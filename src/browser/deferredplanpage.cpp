@@ -81,8 +81,10 @@ void DeferredPlanPage::loadEngine()
         return;
     m_tried = true;
     QString why;
-    const EngineModule::CreatePage create = loadModule(m_engineSource.moduleFile, m_engineSource.beforeLoad, &why);
-    if (create) {
+    if (m_engineSource.createPage) {
+        m_engine = m_engineSource.createPage(m_holder, &why);
+    } else if (const EngineModule::CreatePage create =
+                   loadModule(m_engineSource.moduleFile, m_engineSource.beforeLoad, &why)) {
         m_engine = create(m_holder);
         if (!m_engine)
             why = u"the module made no page"_s;

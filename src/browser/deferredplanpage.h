@@ -11,15 +11,15 @@ class QLabel;
 
 namespace zq {
 
-// The plan page whose browser engine, with its large libraries, lives in a module beside the
-// program that is loaded only when the page is first opened (the start timer opens it),
-// instead of with the program. Until then the page is an empty holder widget, reads give
-// empty texts and scripts are dropped, as for a page not yet loaded; afterwards every call
-// goes to the engine's page.
+// The plan page whose browser engine is loaded only when the page is first opened (the start
+// timer opens it), instead of with the program: Qt WebEngine, with its large libraries, from a
+// module beside the program, or the system's browser control, made then. Until then the page is an empty holder widget,
+// reads give empty texts and scripts are dropped, as for a page not yet loaded; afterwards every call goes to the
+// engine's page.
 //
 // Where there is no usable engine (a build without one, the module missing, unloadable or
-// from another build) the holder shows the notice of a missing engine instead, centred,
-// and the page stays as it was before loading: everything around it keeps working.
+// from another build, a browser control that cannot be made) the holder shows the notice of a missing engine instead,
+// centred, and the page stays as it was before loading: everything around it keeps working.
 class DeferredPlanPage final : public PlanPage
 {
     Q_OBJECT
@@ -28,10 +28,13 @@ class DeferredPlanPage final : public PlanPage
 public:
     struct Engine
     {
-        // The module's full path; empty for a build without an engine.
+        // The module's full path; empty for a build without an engine module.
         QString moduleFile;
         // Runs once, just before the module (and with it the engine) is loaded.
         std::function<void()> beforeLoad;
+        // Or an engine linked into the program: makes its page in the given widget, or
+        // gives null and the reason.
+        std::function<PlanPage *(QWidget *parentWidget, QString *why)> createPage;
     };
 
     explicit DeferredPlanPage(QWidget *parentWidget, Engine engine = {});

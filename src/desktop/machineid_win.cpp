@@ -1,3 +1,4 @@
+#include "comsupport_win.h"
 #include "desktoplogging.h"
 #include "machineid.h"
 
@@ -42,38 +43,6 @@ public:
 private:
     const HRESULT m_result;
 };
-
-class Bstr final
-{
-public:
-    explicit Bstr(const wchar_t *text) : m_value(SysAllocString(text)) {}
-    ~Bstr() { SysFreeString(m_value); }
-    Q_DISABLE_COPY_MOVE(Bstr)
-
-    BSTR get() const { return m_value; }
-
-private:
-    BSTR m_value;
-};
-
-class Variant final
-{
-public:
-    Variant() { VariantInit(&m_value); }
-    ~Variant() { VariantClear(&m_value); }
-    Q_DISABLE_COPY_MOVE(Variant)
-
-    VARIANT *get() { return &m_value; }
-    const VARIANT &value() const { return m_value; }
-
-private:
-    VARIANT m_value;
-};
-
-QString hresultText(HRESULT result)
-{
-    return u"0x"_s + QString::number(static_cast<quint32>(result), 16).rightJustified(8, u'0');
-}
 
 // Entries of a one-dimensional array from its lower to its upper bound; 0 for null or anything
 // that is not an array.
