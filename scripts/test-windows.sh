@@ -2,8 +2,8 @@
 # Builds zq for Windows (scripts/build-windows.sh) and runs its tests under Wine:
 #   scripts/test-windows.sh [folder]          (folder: build-windows/)
 # The tests are CTest's own list of the Windows build, run one at a time with wine64 in a
-# new temporary prefix whose ANSI code page is 936, as on a Chinese Windows, each with the
-# environment CTest gives it. Tests that need the stand-in service use the Linux
+# new temporary prefix whose ANSI code page is 936, as on a Chinese Windows, on an X server of
+# their own, each with the environment CTest gives it. Tests that need the stand-in service use the Linux
 # zq-devservice, started here and named to them in ZQ_TEST_SERVICE. Then the installer's
 # test, where there is one. Ends with the line "N passed, N failed".
 set -euo pipefail
@@ -30,12 +30,28 @@ fi
 work=$(mktemp -d /tmp/zq-windows-tests.XXXXXX)
 mkdir -p "$work/home" "$work/results"
 service_pid=""
+xvfb_pid=""
 cleanup() {
     [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null || true
     WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# An X server of the run's own: the browser control's tests embed it in real native windows,
+# which Wine makes only where it has a display. The other tests draw offscreen.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "test-windows: Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 # Wine's own folders and the user's (AppData, the desktop) inside the temporary folder.
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all HOME="$work/home"
