@@ -51,14 +51,17 @@ if [ "${4:-}" = "--inside" ]; then
     # pixels, from its layout table (twips / 15).
     xdotool mousemove --window "$window" 728 584 click 1
     sleep 0.5
-    xdotool mousemove --window "$window" 660 573 click 1 type --delay 20 demo
-    xdotool mousemove --window "$window" 812 573 click 1 type --delay 20 demo123
+    xdotool mousemove --window "$window" 660 573 click 1 key ctrl+a type --delay 20 demo
+    xdotool mousemove --window "$window" 812 573 click 1 key ctrl+a type --delay 20 demo123
     xdotool key --window "$window" Return
     for _ in $(seq 150); do
         plan_queries | grep -qx 'u=demo&p=demo123' && break
         sleep 0.1
     done
     plan_queries | grep -qx 'u=demo&p=demo123' || give_up "no plan page request for demo after signing in"
+    # Read back in the running program's Wine session, whose registry is not yet on disk.
+    "$wine" reg query 'HKCU\Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION' \
+        /v zq.exe 2>/dev/null | tr -d '\r' | awk '$1 == "zq.exe" { print $3 }' >"$work/emulation.txt"
     sleep 0.5
     import -window root "$work/screenshot.png"
     xdotool key --window "$window" alt+F4
@@ -88,8 +91,12 @@ curl -s -o /dev/null "${base}_test/clear"
 # after it one for the tests that follow, on the display of their own run.
 wineserver -k 2>/dev/null
 wineserver -w
+# The sign-in saves the login beside the program; the build folder's own settings come back.
+cfg="$(dirname "$zq")/cfg/cfg.ini"
+[ -f "$cfg" ] && cp -p "$cfg" "$work/cfg.ini.before"
 xvfb-run -a -s "-screen 0 1100x700x24" "$0" "$zq" "$work" "$base" --inside
 code=$?
+[ -f "$work/cfg.ini.before" ] && cp -p "$work/cfg.ini.before" "$cfg"
 wineserver -k 2>/dev/null
 wineserver -w
 if [ "$code" -ne 0 ]; then
@@ -102,10 +109,7 @@ if grep -q 'browser engine not loaded' "$work/zq.log" || ! grep -q 'browser cont
     tail -20 "$work/zq.log"
     exit 1
 fi
-emulation=$("$wine" reg query 'HKCU\Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION' \
-    /v zq.exe 2>/dev/null | tr -d '\r' | awk '$1 == "zq.exe" { print $3 }')
-wineserver -k 2>/dev/null
-wineserver -w
+emulation=$(cat "$work/emulation.txt" 2>/dev/null)
 if [ "$emulation" != "0x2af8" ]; then
     echo "smoke: the browser control's document mode for zq.exe is '${emulation}', not 0x2af8 (11000)"
     exit 1
