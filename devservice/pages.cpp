@@ -10,6 +10,7 @@ const char *const planTemplate = R"HTML(<!DOCTYPE html>
 <html lang="zh-CN">
 <head>
 <meta charset="utf-8">
+<meta http-equiv="X-UA-Compatible" content="IE=edge">
 <title>栖木分分彩做号计划</title>
 <style>
 body { font-family: "Noto Sans CJK SC", "Microsoft YaHei", sans-serif; margin: 12px; background: #fdfaf3; color: #333; }
@@ -115,7 +116,7 @@ setInterval(zqRefresh, 250);
 
 const char *const emptyPlanPage = R"HTML(<!DOCTYPE html>
 <html lang="zh-CN">
-<head><meta charset="utf-8"><title>栖木分分彩做号计划</title></head>
+<head><meta charset="utf-8"><meta http-equiv="X-UA-Compatible" content="IE=edge"><title>栖木分分彩做号计划</title></head>
 <body>
 <h1>栖木分分彩智能做号计划</h1>
 <p>暂无计划，请稍后再来。</p>
@@ -125,7 +126,7 @@ const char *const emptyPlanPage = R"HTML(<!DOCTYPE html>
 
 const char *const rootPage = R"HTML(<!DOCTYPE html>
 <html lang="zh-CN">
-<head><meta charset="utf-8"><title>zq 本地演示服务</title></head>
+<head><meta charset="utf-8"><meta http-equiv="X-UA-Compatible" content="IE=edge"><title>zq 本地演示服务</title></head>
 <body>
 <h1>zq 本地演示服务</h1>
 <p>这是栖木客户端的本地演示服务，只在本机 127.0.0.1 上提供服务。</p>
@@ -140,7 +141,7 @@ const char *const rootPage = R"HTML(<!DOCTYPE html>
 
 const char *const downloadPage = R"HTML(<!DOCTYPE html>
 <html lang="zh-CN">
-<head><meta charset="utf-8"><title>栖木软件下载</title></head>
+<head><meta charset="utf-8"><meta http-equiv="X-UA-Compatible" content="IE=edge"><title>栖木软件下载</title></head>
 <body>
 <h1>栖木软件下载</h1>
 <p>最新版本：v1.7（20180330）。本地演示服务不提供安装包。</p>
@@ -150,7 +151,7 @@ const char *const downloadPage = R"HTML(<!DOCTYPE html>
 
 const char *const notFoundPage = R"HTML(<!DOCTYPE html>
 <html lang="zh-CN">
-<head><meta charset="utf-8"><title>404</title></head>
+<head><meta charset="utf-8"><meta http-equiv="X-UA-Compatible" content="IE=edge"><title>404</title></head>
 <body><h1>404</h1><p>页面不存在。</p></body>
 </html>
 )HTML";
@@ -177,7 +178,8 @@ std::string root()
 
 std::string registration(const std::string &code)
 {
-    return "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head><meta charset=\"utf-8\"><title>彩票平台开户</title></head>\n"
+    return "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head><meta charset=\"utf-8\">"
+           "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\"><title>彩票平台开户</title></head>\n"
            "<body>\n<h1>彩票平台开户</h1>\n<p>平台代码：" +
            htmlEscape(code) + "</p>\n<p>本地演示服务不办理真实开户。</p>\n</body>\n</html>\n";
 }

@@ -2,7 +2,10 @@
 
 #include <string>
 
-// The HTML pages of the stand-in service, UTF-8.
+// The HTML pages of the stand-in service, UTF-8. The Windows program shows them in the system's
+// WebBrowser control (MSHTML, IE 11 at best): each page asks for IE's newest document mode in its
+// first elements, and the scripts keep to ECMAScript 5 and to what IE 11 has (no fetch, Promise,
+// padStart, includes, Object.assign). tests/devservice/tst_devservice_es5.mjs checks both.
 namespace devservice::pages {
 
 // The plan page for account (empty for an anonymous visitor). Its script keeps the globals

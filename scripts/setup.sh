@@ -24,6 +24,11 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
+# Node.js runs the ECMAScript 5 check of the stand-in service's pages. Where a Node.js is there
+# already (nodesource's brings its own npm) it is kept: Debian's npm would replace it.
+if ! command -v node >/dev/null 2>&1; then
+    missing+=(nodejs npm)
+fi
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
@@ -45,4 +50,13 @@ if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
         echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     fi
     $sudo locale-gen >/dev/null
+fi
+
+# The parser that check runs on, as the lockfile pins it; installed again only when the lockfile
+# is not the one node_modules was installed from.
+es5check="$(cd "$(dirname "$0")" && pwd)/es5check"
+if ! cmp -s "$es5check/package-lock.json" "$es5check/node_modules/.zq-installed-lock.json"; then
+    echo "setup: installing the ECMAScript 5 check's parser (npm ci in scripts/es5check)"
+    (cd "$es5check" && npm ci --silent --no-audit --no-fund)
+    cp "$es5check/package-lock.json" "$es5check/node_modules/.zq-installed-lock.json"
 fi
