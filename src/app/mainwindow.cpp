@@ -72,7 +72,7 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     clockActions.unloadWindow = [this] { closeByProgram(); };
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
                                              m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
-    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
+    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web);
     m_links = std::make_unique<LinksPanels>(
         m_state, m_controls, m_addresses, [this](const QString &text) { showNotice(text); }, this);
     connectControls();

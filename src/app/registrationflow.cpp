@@ -3,7 +3,6 @@
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
 #include "net/webclient.h"
-#include "platformlist.h"
 #include "serviceaddresses.h"
 #include "texthelpers.h"
 
@@ -15,8 +14,8 @@
 namespace zq {
 
 RegistrationFlow::RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                                   WebClient &web, const RegPlatforms &platforms)
-    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_platforms(platforms)
+                                   WebClient &web)
+    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web)
 {
 }
 
@@ -54,7 +53,9 @@ void RegistrationFlow::onRegisterClicked()
         m_controls.registerButton->setEnabled(true);
         return;
     }
-    form.platformValue = m_platforms.getPlatformValue(platformName);
+    // The chosen item's own value (fillRegPlatforms keeps it with the item), not one found
+    // again by the shown name.
+    form.platformValue = m_controls.regPlatform->currentData().toString();
 
     m_controls.registerButton->setEnabled(false);
     m_controls.registrationCancelButton->setEnabled(false);
