@@ -328,6 +328,62 @@ private Q_SLOTS:
         QVERIFY(h->exits.isEmpty());
     }
 
+    void failedStart_keepsItsNoticeUntilAPlanPageAddressComes_data()
+    {
+        QTest::addColumn<QString>("then");   // after the start timer: nothing, an online report or a login
+        QTest::addColumn<bool>("answered");  // the software information answered by then
+        QTest::addColumn<int>("asked");      // software-information requests after the start timer
+        QTest::addColumn<QString>("opened"); // how the one plan page opened ends, if one opened
+        QTest::newRow("the start timer only") << u"nothing"_s << false << 0 << QString();
+        QTest::newRow("a report, then an answer") << u"report"_s << true << 1 << u"/plan.php?u=&p="_s;
+        QTest::newRow("a report, still no answer") << u"report"_s << false << 2 << QString();
+        QTest::newRow("a login, then an answer") << u"login"_s << true << 1 << u"/plan.php?u=demo&p=demo123"_s;
+        QTest::newRow("a login, still no answer") << u"login"_s << false << 2 << QString();
+    }
+    void failedStart_keepsItsNoticeUntilAPlanPageAddressComes()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, answered);
+        QFETCH(int, asked);
+        QFETCH(QString, opened);
+        // Both tries of the start fail; the later ones are answered, or fail alike.
+        QVERIFY(m_service.setFault(u"softinfo"_s, u"empty"_s, QString(), answered ? 2 : 0));
+        auto h = startedWindow();
+        const QWidget *window = h->window.get();
+        const Controls &c = h->window->controls();
+        const ClickableLabel *notice = c.tipsLabel(TipsLabel::StartUpNotice);
+        QCOMPARE(notice->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
+
+        h->window->sessionClock().onStartTimer();
+        QVERIFY(notice->isVisibleTo(window));
+        QVERIFY(!c.browser->isVisibleTo(window));
+        QVERIFY(h->page->navigations.isEmpty());
+        // The rest of the start timer runs as ever.
+        QCOMPARE(h->window->state().reportPeriod, qint16(600));
+        QVERIFY(!h->window->state().clockText.isEmpty());
+
+        const int before = softinfoRequests(m_service);
+        if (then == u"report"_s)
+            h->window->sessionClock().sendOnlineReport();
+        else if (then == u"login"_s)
+            login(*h, u"demo"_s, u"demo123"_s);
+        QCOMPARE(softinfoRequests(m_service) - before, asked);
+        const bool shown = !opened.isEmpty();
+        QCOMPARE(c.browser->isVisibleTo(window), shown);
+        QCOMPARE(notice->isVisibleTo(window), !shown);
+        QCOMPARE(h->page->navigations.size(), shown ? 1 : 0);
+        if (shown)
+            QVERIFY2(h->page->navigations.first().endsWith(opened), qPrintable(h->page->navigations.first()));
+        if (then == u"login"_s) {
+            // Signed in, with or without the page.
+            QVERIFY(h->shownTexts().isEmpty());
+            QVERIFY(h->window->windowTitle().endsWith(u"- demo"_s));
+            QVERIFY(c.outplan->isVisibleTo(window));
+            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisibleTo(window));
+            QVERIFY(!c.loginBox->isVisibleTo(window));
+        }
+    }
+
     void report_kickEndsTheProgram_data()
     {
         QTest::addColumn<QString>("answer");
