@@ -1,5 +1,6 @@
 #include "registrationflow.h"
 
+#include "app/window/boxkeys.h"
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
 #include "net/webclient.h"
@@ -23,6 +24,7 @@ void RegistrationFlow::onGoToRegistrationClicked()
 {
     m_controls.registrationBox->show();
     m_controls.loginBox->hide();
+    focusRegistrationBox(m_controls);
 }
 
 void RegistrationFlow::onRegistrationCancelClicked()
@@ -69,6 +71,7 @@ void RegistrationFlow::onRegisterClicked()
         m_controls.loginPass->setText(form.password);
         m_controls.registrationBox->hide();
         m_controls.loginBox->show();
+        focusLoginBox(m_controls);
     } else {
         m_dialogs.information(serviceMessage(answer));
     }

@@ -239,6 +239,8 @@ private Q_SLOTS:
         QCOMPARE(c.loginUser->text(), u"newbie"_s);
         QCOMPARE(c.loginPass->text(), u"s3cret"_s);
         QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
+        // Both fields filled: the keys go to the password, where Enter signs in.
+        QCOMPARE(h->window->focusWidget(), c.loginPass);
         QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
         // Nothing is saved and nobody signs in until the user presses the login button.
         QVERIFY(!h->cfgBytes().contains("newbie"));
