@@ -1,5 +1,6 @@
 #include "linkspanels.h"
 
+#include "app/window/boxkeys.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/controls.h"
 #include "app/window/controltable.h"
@@ -26,10 +27,12 @@ void LinksPanels::onTipsLabelClicked(int index)
     case TipsLabel::LoginLink:
         m_controls.loginBox->show();
         m_controls.registrationBox->hide();
+        focusLoginBox(m_controls);
         break;
     case TipsLabel::RegistrationLink:
         m_controls.loginBox->hide();
         m_controls.registrationBox->show();
+        focusRegistrationBox(m_controls);
         break;
     // The copy links show only after login, long after start-up has given the window its page.
     case TipsLabel::CopyNumbersLink:

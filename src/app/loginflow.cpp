@@ -18,8 +18,9 @@
 namespace zq {
 
 LoginFlow::LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                     WebClient &web, QWidget *window)
-    : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_window(window)
+                     WebClient &web, QWidget *window, Actions actions)
+    : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_window(window),
+      m_actions(std::move(actions))
 {
 }
 
@@ -64,7 +65,15 @@ void LoginFlow::signedIn(const QString &account)
 {
     if (m_window)
         m_window->setWindowTitle(m_window->windowTitle() + QStringLiteral("- ") + account);
-    openPlanPage();
+    // The page's address comes with the software information: after a start that got none,
+    // ask once more. Still none: no page, and the notice of the failed start stays.
+    if (m_state.planPageUrl.isEmpty() && m_actions.refreshSoftwareInfo)
+        m_actions.refreshSoftwareInfo();
+    if (!m_state.planPageUrl.isEmpty()) {
+        openPlanPage();
+        if (m_actions.planPageOpened)
+            m_actions.planPageOpened();
+    }
     m_controls.loginBox->hide();
     for (int index : {TipsLabel::LoginLink, TipsLabel::RegistrationLink})
         if (ClickableLabel *label = m_controls.tipsLabel(index))

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace zq {
@@ -18,8 +20,14 @@ class WebClient;
 class LoginFlow final
 {
 public:
+    struct Actions
+    {
+        std::function<void()> refreshSoftwareInfo; // fetch the software information again
+        std::function<void()> planPageOpened;      // the plan page was opened for the account
+    };
+
     LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
-              QWidget *window);
+              QWidget *window, Actions actions);
     Q_DISABLE_COPY_MOVE(LoginFlow)
 
     // The click of vip_login.
@@ -37,6 +45,7 @@ private:
     const ServiceAddresses &m_addresses;
     WebClient &m_web;
     QPointer<QWidget> m_window;
+    Actions m_actions;
 };
 
 } // namespace zq

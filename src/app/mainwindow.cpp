@@ -63,7 +63,11 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     m_web->setNoticeSink([this](const QString &text) { showNotice(text); });
     m_tray = std::make_unique<TrayNotices>(m_state, this, m_seams.trayBackend);
     m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
-    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this);
+    LoginFlow::Actions loginActions;
+    loginActions.refreshSoftwareInfo = [this] { refreshSoftwareInfo(); };
+    loginActions.planPageOpened = [this] { m_clock->planPageOpened(); };
+    m_login =
+        std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this, std::move(loginActions));
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;
     clockActions.openPlanPage = [this] { m_login->openPlanPage(); };
@@ -72,7 +76,7 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     clockActions.unloadWindow = [this] { closeByProgram(); };
     m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
                                              m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
-    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web, *m_platforms);
+    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web);
     m_links = std::make_unique<LinksPanels>(
         m_state, m_controls, m_addresses, [this](const QString &text) { showNotice(text); }, this);
     connectControls();

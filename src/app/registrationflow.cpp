@@ -1,9 +1,9 @@
 #include "registrationflow.h"
 
+#include "app/window/boxkeys.h"
 #include "app/window/controls.h"
 #include "app/window/dialogs.h"
 #include "net/webclient.h"
-#include "platformlist.h"
 #include "serviceaddresses.h"
 #include "texthelpers.h"
 
@@ -15,8 +15,8 @@
 namespace zq {
 
 RegistrationFlow::RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                                   WebClient &web, const RegPlatforms &platforms)
-    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_platforms(platforms)
+                                   WebClient &web)
+    : m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web)
 {
 }
 
@@ -24,6 +24,7 @@ void RegistrationFlow::onGoToRegistrationClicked()
 {
     m_controls.registrationBox->show();
     m_controls.loginBox->hide();
+    focusRegistrationBox(m_controls);
 }
 
 void RegistrationFlow::onRegistrationCancelClicked()
@@ -54,7 +55,9 @@ void RegistrationFlow::onRegisterClicked()
         m_controls.registerButton->setEnabled(true);
         return;
     }
-    form.platformValue = m_platforms.getPlatformValue(platformName);
+    // The chosen item's own value (fillRegPlatforms keeps it with the item), not one found
+    // again by the shown name.
+    form.platformValue = m_controls.regPlatform->currentData().toString();
 
     m_controls.registerButton->setEnabled(false);
     m_controls.registrationCancelButton->setEnabled(false);
@@ -68,6 +71,7 @@ void RegistrationFlow::onRegisterClicked()
         m_controls.loginPass->setText(form.password);
         m_controls.registrationBox->hide();
         m_controls.loginBox->show();
+        focusLoginBox(m_controls);
     } else {
         m_dialogs.information(serviceMessage(answer));
     }

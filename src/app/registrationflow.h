@@ -8,15 +8,13 @@ class Dialogs;
 class ServiceAddresses;
 struct Controls;
 
-class RegPlatforms;
 class WebClient;
 
 // The registration box and the buttons that switch between it and the login box.
 class RegistrationFlow final
 {
 public:
-    RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
-                     const RegPlatforms &platforms);
+    RegistrationFlow(Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web);
     Q_DISABLE_COPY_MOVE(RegistrationFlow)
 
     void onGoToRegistrationClicked();
@@ -32,7 +30,6 @@ private:
     Dialogs &m_dialogs;
     const ServiceAddresses &m_addresses;
     WebClient &m_web;
-    const RegPlatforms &m_platforms;
 };
 
 } // namespace zq

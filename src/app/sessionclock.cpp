@@ -40,13 +40,35 @@ SessionClock::SessionClock(AppState &state, Controls &controls, Dialogs &dialogs
 void SessionClock::onStartTimer()
 {
     m_controls.startTimer->stop();
+    // Without the software information there is no page to show: an empty browser would hide
+    // the notice that says the start failed. The page waits for a refresh that brings its address.
+    if (m_state.planPageUrl.isEmpty())
+        m_planPageWaiting = true;
+    else
+        showPlanPage();
+    m_state.reportPeriod = m_reportPeriod;
+    synchroniseClock();
+}
+
+void SessionClock::showPlanPage()
+{
     if (m_actions.openPlanPage)
         m_actions.openPlanPage();
+    showBrowser();
+}
+
+void SessionClock::showBrowser()
+{
+    m_planPageWaiting = false;
     m_controls.browser->show();
     if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
         notice->hide();
-    m_state.reportPeriod = m_reportPeriod;
-    synchroniseClock();
+}
+
+void SessionClock::planPageOpened()
+{
+    if (m_planPageWaiting && !m_state.planPageUrl.isEmpty())
+        showBrowser();
 }
 
 void SessionClock::synchroniseClock()
@@ -106,6 +128,9 @@ void SessionClock::sendOnlineReport()
     }
     if (m_actions.refreshSoftwareInfo)
         m_actions.refreshSoftwareInfo();
+    // Signed in or not: the page the start timer could not open, once an address has come.
+    if (m_planPageWaiting && !m_state.planPageUrl.isEmpty())
+        showPlanPage();
     synchroniseClock();
 }
 

@@ -35,9 +35,17 @@ public:
     void synchroniseClock();
     void sendOnlineReport();
 
+    // The login opened the plan page: a page the start timer left waiting for its address is
+    // shown now.
+    void planPageOpened();
+
     bool reportRunning() const { return m_reportRunning; }
 
 private:
+    // The plan page for the current account, in the browser in place of the start-up notice.
+    void showPlanPage();
+    void showBrowser();
+
     AppState &m_state;
     Controls &m_controls;
     Dialogs &m_dialogs;
@@ -47,6 +55,7 @@ private:
     Actions m_actions;
     qint16 m_reportPeriod; // seconds from a clock reading to the next online report
     bool m_reportRunning = false;
+    bool m_planPageWaiting = false; // the start timer found no plan-page address
 };
 
 } // namespace zq

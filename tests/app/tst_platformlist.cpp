@@ -16,6 +16,15 @@ QStringList itemsOf(const QComboBox &box)
     return items;
 }
 
+// What registration sends for each item: the value kept with it.
+QStringList valuesOf(const QComboBox &box)
+{
+    QStringList values;
+    for (int i = 0; i < box.count(); ++i)
+        values << box.itemData(i).toString();
+    return values;
+}
+
 } // namespace
 
 class TestPlatformList final : public QObject
@@ -29,6 +38,7 @@ private Q_SLOTS:
     void fillRegPlatforms_data();
     void fillRegPlatforms();
     void fillRegPlatforms_emptyText_changesNothing();
+    void fillRegPlatforms_refillKeepsTheChosenOfTwoSameNames();
     void getPlatformValue_data();
     void getPlatformValue();
     void getPlatformValue_beforeAnyList_isEmpty();
@@ -79,19 +89,33 @@ void TestPlatformList::fillRegPlatforms_data()
     QTest::addColumn<QString>("chosen"); // the item chosen before the refill
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("values"); // each item's own value
 
-    QTest::newRow("names lose their spaces") << u"P 1|101,P2|102"_s << u"old"_s << QStringList{u"P1"_s, u"P2"_s} << 0;
-    QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("item without value") << u"A,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0;
-    QTest::newRow("item without name") << u"|9,B|2"_s << u"old"_s << QStringList{QString(), u"B"_s} << 0;
-    QTest::newRow("only separators") << u",,"_s << u"old"_s << QStringList{} << -1;
+    QTest::newRow("names lose their spaces")
+        << u"P 1|101,P2|102"_s << u"old"_s << QStringList{u"P1"_s, u"P2"_s} << 0 << QStringList{u"101"_s, u"102"_s};
+    QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
+                                         << QStringList{u"1"_s, u"2"_s};
+    QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
+                                         << QStringList{u"1"_s, u"2"_s};
+    QTest::newRow("item without value") << u"A,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
+                                        << QStringList{QString(), u"2"_s};
+    QTest::newRow("item without name") << u"|9,B|2"_s << u"old"_s << QStringList{QString(), u"B"_s} << 0
+                                       << QStringList{u"9"_s, u"2"_s};
+    QTest::newRow("only separators") << u",,"_s << u"old"_s << QStringList{} << -1 << QStringList{};
     QTest::newRow("Chinese with inner blanks")
-        << u"幸运 平台|7, 第二 |8"_s << u"old"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0;
+        << u"幸运 平台|7, 第二 |8"_s << u"old"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0
+        << QStringList{u"7"_s, u"8"_s};
+    // A name found inside an earlier one, or one that lost its blank, still sends its own value.
+    QTest::newRow("a name inside an earlier name")
+        << u"AB|1,B|2"_s << u"old"_s << QStringList{u"AB"_s, u"B"_s} << 0 << QStringList{u"1"_s, u"2"_s};
+    QTest::newRow("a name that lost its blank")
+        << u"Lucky 8|101"_s << u"old"_s << QStringList{u"Lucky8"_s} << 0 << QStringList{u"101"_s};
     // The list comes again with every online report: what the user chose stays chosen.
     QTest::newRow("the chosen platform still listed")
-        << u"A|1,B|2,C|3"_s << u"B"_s << QStringList{u"A"_s, u"B"_s, u"C"_s} << 1;
-    QTest::newRow("the chosen platform gone") << u"A|1,C|3"_s << u"B"_s << QStringList{u"A"_s, u"C"_s} << 0;
+        << u"A|1,B|2,C|3"_s << u"B"_s << QStringList{u"A"_s, u"B"_s, u"C"_s} << 1
+        << QStringList{u"1"_s, u"2"_s, u"3"_s};
+    QTest::newRow("the chosen platform gone")
+        << u"A|1,C|3"_s << u"B"_s << QStringList{u"A"_s, u"C"_s} << 0 << QStringList{u"1"_s, u"3"_s};
 }
 
 void TestPlatformList::fillRegPlatforms()
@@ -100,6 +124,7 @@ void TestPlatformList::fillRegPlatforms()
     QFETCH(QString, chosen);
     QFETCH(QStringList, expected);
     QFETCH(int, selected);
+    QFETCH(QStringList, values);
     QComboBox regPlatform;
     regPlatform.addItems({u"A"_s, chosen});
     regPlatform.setCurrentIndex(1);
@@ -107,6 +132,7 @@ void TestPlatformList::fillRegPlatforms()
     platforms.fillRegPlatforms(text, &regPlatform);
     QCOMPARE(itemsOf(regPlatform), expected);
     QCOMPARE(regPlatform.currentIndex(), selected);
+    QCOMPARE(valuesOf(regPlatform), values);
     QCOMPARE(platforms.saved(), text);
 }
 
@@ -121,6 +147,20 @@ void TestPlatformList::fillRegPlatforms_emptyText_changesNothing()
     QCOMPARE(regPlatform.currentIndex(), 1);
     QCOMPARE(platforms.saved(), u"A|1,B|2"_s);
     QCOMPARE(platforms.getPlatformValue(u"B"_s), u"2"_s);
+}
+
+void TestPlatformList::fillRegPlatforms_refillKeepsTheChosenOfTwoSameNames()
+{
+    // Both show as Lucky8: the second one chosen is still the one chosen after the next report.
+    const QString text = u"Lucky 8|101,Lucky8|102"_s;
+    QComboBox regPlatform;
+    RegPlatforms platforms;
+    platforms.fillRegPlatforms(text, &regPlatform);
+    regPlatform.setCurrentIndex(1);
+    platforms.fillRegPlatforms(text, &regPlatform);
+    QCOMPARE(itemsOf(regPlatform), (QStringList{u"Lucky8"_s, u"Lucky8"_s}));
+    QCOMPARE(regPlatform.currentIndex(), 1);
+    QCOMPARE(regPlatform.currentData().toString(), u"102"_s);
 }
 
 void TestPlatformList::getPlatformValue_data()

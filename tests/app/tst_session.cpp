@@ -2,7 +2,6 @@
 // the online report, and the mirror of the plan page.
 #include "app/cfglocation.h"
 #include "app/linkspanels.h"
-#include "app/platformlist.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
@@ -231,22 +230,24 @@ private Q_SLOTS:
         QTest::keyClicks(c.regPass, u"s3cret"_s);
         QTest::keyClicks(c.regEmail, u"me@example.com"_s); // after the "@" already there
         QTest::keyClicks(c.regPlatformAccount, u"plat01"_s);
-        c.regPlatform->setCurrentIndex(0);
+        // The service lists it as "好运 来|102": shown without its blank, it still sends its own value.
+        QCOMPARE(c.regPlatform->itemText(1), u"好运来"_s);
+        c.regPlatform->setCurrentIndex(1);
         QTest::mouseClick(c.registerButton, Qt::LeftButton);
 
         QVERIFY2(h->shownTexts().isEmpty(), qPrintable(h->shownTexts().join(u'/')));
         QCOMPARE(c.loginUser->text(), u"newbie"_s);
         QCOMPARE(c.loginPass->text(), u"s3cret"_s);
         QVERIFY(c.loginBox->isVisible() && !c.registrationBox->isVisible());
+        // Both fields filled: the keys go to the password, where Enter signs in.
+        QCOMPARE(h->window->focusWidget(), c.loginPass);
         QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
         // Nothing is saved and nobody signs in until the user presses the login button.
         QVERIFY(!h->cfgBytes().contains("newbie"));
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
 
         const QString query = requestsFor(m_service, u"reg"_s).value(0).value(u"query"_s).toString();
-        const QString platform = c.regPlatform->itemText(0);
-        const QString value = h->window->regPlatforms().getPlatformValue(platform);
-        QVERIFY(query.contains(u"&pt="_s + urlEncode(value) + u"&s=plat01&"_s));
+        QVERIFY2(query.contains(u"&pt=102&s=plat01&"_s), qPrintable(query));
         QVERIFY(query.contains(u"&mac="_s + h->window->state().machineMac + u"&hash="_s));
         // QUrl writes the unreserved "." as itself rather than %2E; the value read is the same.
         QVERIFY2(query.endsWith(u"&e=%40me%40example.com"_s), qPrintable(query));
@@ -327,6 +328,62 @@ private Q_SLOTS:
         QCOMPARE(softinfoRequests(m_service), softinfoBefore + 1);
         QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
         QVERIFY(h->exits.isEmpty());
+    }
+
+    void failedStart_keepsItsNoticeUntilAPlanPageAddressComes_data()
+    {
+        QTest::addColumn<QString>("then");   // after the start timer: nothing, an online report or a login
+        QTest::addColumn<bool>("answered");  // the software information answered by then
+        QTest::addColumn<int>("asked");      // software-information requests after the start timer
+        QTest::addColumn<QString>("opened"); // how the one plan page opened ends, if one opened
+        QTest::newRow("the start timer only") << u"nothing"_s << false << 0 << QString();
+        QTest::newRow("a report, then an answer") << u"report"_s << true << 1 << u"/plan.php?u=&p="_s;
+        QTest::newRow("a report, still no answer") << u"report"_s << false << 2 << QString();
+        QTest::newRow("a login, then an answer") << u"login"_s << true << 1 << u"/plan.php?u=demo&p=demo123"_s;
+        QTest::newRow("a login, still no answer") << u"login"_s << false << 2 << QString();
+    }
+    void failedStart_keepsItsNoticeUntilAPlanPageAddressComes()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, answered);
+        QFETCH(int, asked);
+        QFETCH(QString, opened);
+        // Both tries of the start fail; the later ones are answered, or fail alike.
+        QVERIFY(m_service.setFault(u"softinfo"_s, u"empty"_s, QString(), answered ? 2 : 0));
+        auto h = startedWindow();
+        const QWidget *window = h->window.get();
+        const Controls &c = h->window->controls();
+        const ClickableLabel *notice = c.tipsLabel(TipsLabel::StartUpNotice);
+        QCOMPARE(notice->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
+
+        h->window->sessionClock().onStartTimer();
+        QVERIFY(notice->isVisibleTo(window));
+        QVERIFY(!c.browser->isVisibleTo(window));
+        QVERIFY(h->page->navigations.isEmpty());
+        // The rest of the start timer runs as ever.
+        QCOMPARE(h->window->state().reportPeriod, qint16(600));
+        QVERIFY(!h->window->state().clockText.isEmpty());
+
+        const int before = softinfoRequests(m_service);
+        if (then == u"report"_s)
+            h->window->sessionClock().sendOnlineReport();
+        else if (then == u"login"_s)
+            login(*h, u"demo"_s, u"demo123"_s);
+        QCOMPARE(softinfoRequests(m_service) - before, asked);
+        const bool shown = !opened.isEmpty();
+        QCOMPARE(c.browser->isVisibleTo(window), shown);
+        QCOMPARE(notice->isVisibleTo(window), !shown);
+        QCOMPARE(h->page->navigations.size(), shown ? 1 : 0);
+        if (shown)
+            QVERIFY2(h->page->navigations.first().endsWith(opened), qPrintable(h->page->navigations.first()));
+        if (then == u"login"_s) {
+            // Signed in, with or without the page.
+            QVERIFY(h->shownTexts().isEmpty());
+            QVERIFY(h->window->windowTitle().endsWith(u"- demo"_s));
+            QVERIFY(c.outplan->isVisibleTo(window));
+            QVERIFY(c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisibleTo(window));
+            QVERIFY(!c.loginBox->isVisibleTo(window));
+        }
     }
 
     void report_kickEndsTheProgram_data()

@@ -222,32 +222,58 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("disabled"); // a button disabled first: its request in flight
         QTest::addColumn<QString>("clicked");  // the button the key pressed, if any
+        // The control whose click opens the box, the focus elsewhere; none: the test shows the
+        // box and puts the focus.
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("account"); // in login_user before, as the saved login puts it
         const QString login = u"frame_login"_s;
         const QString reg = u"frame_reg"_s;
         const int enter = Qt::Key_Return;
         const int keypadEnter = Qt::Key_Enter;
         const int esc = Qt::Key_Escape;
-        QTest::newRow("Enter in the account") << login << u"login_user"_s << enter << QString() << u"vip_login"_s;
+        QTest::newRow("Enter in the account")
+            << login << u"login_user"_s << enter << QString() << u"vip_login"_s << QString() << QString();
         QTest::newRow("keypad Enter in the password")
-            << login << u"login_pass"_s << keypadEnter << QString() << u"vip_login"_s;
-        QTest::newRow("Enter while signing in") << login << u"login_pass"_s << enter << u"vip_login"_s << QString();
-        QTest::newRow("Enter on the register button") << login << u"vip_gotoreg"_s << enter << QString() << QString();
-        QTest::newRow("Enter in the new account") << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s;
-        QTest::newRow("Enter in the new password") << reg << u"reg_pass"_s << enter << QString() << u"vip_reg"_s;
-        QTest::newRow("Enter in the e-mail") << reg << u"reg_email"_s << keypadEnter << QString() << u"vip_reg"_s;
-        QTest::newRow("Enter in the platform list") << reg << u"reg_pt"_s << enter << QString() << u"vip_reg"_s;
+            << login << u"login_pass"_s << keypadEnter << QString() << u"vip_login"_s << QString() << QString();
+        QTest::newRow("Enter while signing in")
+            << login << u"login_pass"_s << enter << u"vip_login"_s << QString() << QString() << QString();
+        QTest::newRow("Enter on the register button")
+            << login << u"vip_gotoreg"_s << enter << QString() << QString() << QString() << QString();
+        QTest::newRow("Enter in the new account")
+            << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s << QString() << QString();
+        QTest::newRow("Enter in the new password")
+            << reg << u"reg_pass"_s << enter << QString() << u"vip_reg"_s << QString() << QString();
+        QTest::newRow("Enter in the e-mail")
+            << reg << u"reg_email"_s << keypadEnter << QString() << u"vip_reg"_s << QString() << QString();
+        QTest::newRow("Enter in the platform list")
+            << reg << u"reg_pt"_s << enter << QString() << u"vip_reg"_s << QString() << QString();
         QTest::newRow("Enter in the bound account")
-            << reg << u"user_shishicaiattachid"_s << enter << QString() << u"vip_reg"_s;
-        QTest::newRow("Enter while registering") << reg << u"reg_email"_s << enter << u"vip_reg"_s << QString();
-        QTest::newRow("Esc in the password") << login << u"login_pass"_s << esc << QString() << u"vip_closelogin"_s;
-        QTest::newRow("Esc on the login button") << login << u"vip_login"_s << esc << QString() << u"vip_closelogin"_s;
+            << reg << u"user_shishicaiattachid"_s << enter << QString() << u"vip_reg"_s << QString() << QString();
+        QTest::newRow("Enter while registering")
+            << reg << u"reg_email"_s << enter << u"vip_reg"_s << QString() << QString() << QString();
+        QTest::newRow("Esc in the password")
+            << login << u"login_pass"_s << esc << QString() << u"vip_closelogin"_s << QString() << QString();
+        QTest::newRow("Esc on the login button")
+            << login << u"vip_login"_s << esc << QString() << u"vip_closelogin"_s << QString() << QString();
         QTest::newRow("Esc outside the login box")
-            << login << u"regLinkPanelOC"_s << esc << QString() << u"vip_closelogin"_s;
-        QTest::newRow("Esc in the platform list") << reg << u"reg_pt"_s << esc << QString() << u"vip_reg_undo"_s;
+            << login << u"regLinkPanelOC"_s << esc << QString() << u"vip_closelogin"_s << QString() << QString();
+        QTest::newRow("Esc in the platform list")
+            << reg << u"reg_pt"_s << esc << QString() << u"vip_reg_undo"_s << QString() << QString();
         QTest::newRow("Esc outside the registration box")
-            << reg << u"regLinkPanelOC"_s << esc << QString() << u"vip_reg_undo"_s;
-        QTest::newRow("Esc while registering") << reg << u"reg_user"_s << esc << u"vip_reg_undo"_s << QString();
-        QTest::newRow("Esc with no box open") << QString() << u"regLinkPanelOC"_s << esc << QString() << QString();
+            << reg << u"regLinkPanelOC"_s << esc << QString() << u"vip_reg_undo"_s << QString() << QString();
+        QTest::newRow("Esc while registering")
+            << reg << u"reg_user"_s << esc << u"vip_reg_undo"_s << QString() << QString() << QString();
+        QTest::newRow("Esc with no box open")
+            << QString() << u"regLinkPanelOC"_s << esc << QString() << QString() << QString() << QString();
+        // A box opened by the user takes the keys at once.
+        QTest::newRow("登录软件, then Enter in the account")
+            << login << u"login_user"_s << enter << QString() << u"vip_login"_s << u"tips_label(1)"_s << QString();
+        QTest::newRow("登录软件 with a saved account, then Enter in the password")
+            << login << u"login_pass"_s << enter << QString() << u"vip_login"_s << u"tips_label(1)"_s << u"demo"_s;
+        QTest::newRow("注册软件账号, then Enter in the new account")
+            << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s << u"tips_label(2)"_s << QString();
+        QTest::newRow("注册 from the login box, then Enter in the new account")
+            << reg << u"reg_user"_s << enter << QString() << u"vip_reg"_s << u"vip_gotoreg"_s << QString();
     }
 
     void boxKeys_actAsTheirButtons()
@@ -257,18 +283,30 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, disabled);
         QFETCH(QString, clicked);
+        QFETCH(QString, opener);
+        QFETCH(QString, account);
         WindowHarness h(kNoService);
         h.window->show();
         QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
-        if (!box.isEmpty())
+        h.window->controls().loginUser->setText(account);
+        auto *target = h.window->findChild<QWidget *>(focus);
+        if (!opener.isEmpty()) {
+            h.window->controls().linkPanelToggle->setFocus();
+            auto *control = h.window->findChild<QWidget *>(opener);
+            // A button inside a box is clicked in its open box.
+            if (auto *around = qobject_cast<QGroupBox *>(control->parentWidget()))
+                around->show();
+            QTest::mouseClick(control, Qt::LeftButton);
+        } else if (!box.isEmpty()) {
             h.window->findChild<QGroupBox *>(box)->show();
+        }
         QMap<QString, int> clicks;
         for (auto *button : h.window->findChildren<QPushButton *>())
             connect(button, &QPushButton::clicked, this, [&clicks, button] { ++clicks[button->objectName()]; });
         if (!disabled.isEmpty())
             h.window->findChild<QPushButton *>(disabled)->setEnabled(false);
-        auto *target = h.window->findChild<QWidget *>(focus);
-        target->setFocus();
+        if (opener.isEmpty())
+            target->setFocus();
         QCOMPARE(QApplication::focusWidget(), target);
 
         QTest::keyClick(target, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);

@@ -70,4 +70,14 @@ void installBoxKeys(const Controls &c)
     pressOnEscape(c.registrationBox, c.registrationCancelButton);
 }
 
+void focusLoginBox(const Controls &c)
+{
+    (c.loginUser->text().isEmpty() ? c.loginUser : c.loginPass)->setFocus(Qt::OtherFocusReason);
+}
+
+void focusRegistrationBox(const Controls &c)
+{
+    c.regUser->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace zq

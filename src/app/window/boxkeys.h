@@ -10,4 +10,10 @@ struct Controls;
 // Both go through the button, so while it is disabled (its request in flight) nothing happens.
 void installBoxKeys(const Controls &controls);
 
+// Where the keys go once a box is open, so that what the user types next lands in it: the login
+// box's first empty field (the password when the account is there, from the saved login or a
+// registration), the registration box's account.
+void focusLoginBox(const Controls &controls);
+void focusRegistrationBox(const Controls &controls);
+
 } // namespace zq
