@@ -14,6 +14,14 @@ namespace ScriptBridge {
 
 namespace {
 
+// What an exception handed back holds, freed: the page's error is the page's.
+void forget(EXCEPINFO &exception)
+{
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
 // The member of `script` called `name`, or DISPID_UNKNOWN.
 DISPID memberId(IDispatch *script, const QString &name)
 {
@@ -36,9 +44,7 @@ QString readGlobal(IDispatch *script, const QString &name)
     // A getter that throws answers with an exception: that global is unreadable.
     if (FAILED(script->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.get(), &exception,
                               nullptr))) {
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
+        forget(exception);
         return {};
     }
     return valueText(value.value());
@@ -69,11 +75,8 @@ bool run(IDispatch *script, const QString &code)
     Variant result;
     EXCEPINFO exception = {};
     if (FAILED(script->Invoke(eval, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, result.get(),
-                              &exception, nullptr))) {
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
-    }
+                              &exception, nullptr)))
+        forget(exception);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "browser/scriptbridge.h"
 #include "desktop/comsupport_win.h"
 #include "devservice.h"
+#include "planpagereads.h"
 
 #include <QEventLoop>
 #include <QLabel>
@@ -22,9 +23,8 @@
 #include <QWidget>
 
 #include <activscp.h>
-#include <wrl/client.h>
-
 #include <memory>
+#include <wrl/client.h>
 
 using namespace Qt::StringLiterals;
 using namespace zq;
@@ -140,20 +140,6 @@ var zqMain = {
 const QString throwingGetter =
     u"Object.defineProperty(this, 'throwing', {get: function () { throw new Error('unreadable'); }});"_s;
 
-// Waits for one answer of readGlobals; "<no answer>" when none comes.
-QStringList readNow(PlanPage &page, const QStringList &names)
-{
-    QEventLoop loop;
-    QStringList values{u"<no answer>"_s};
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    page.readGlobals(names, &loop, [&](const QStringList &read) {
-        values = read;
-        loop.quit();
-    });
-    loop.exec();
-    return values;
-}
-
 QSize clientSize(HWND window)
 {
     RECT area = {};
@@ -227,17 +213,26 @@ private Q_SLOTS:
             << QStringList{u"hostile"_s, u"emptyText"_s} << QStringList{u"a"_s + QChar(0) + u"b\r\n'\"</script>"_s, {}};
         // What the other engine's page gives for the same values: JavaScript's own String(x).
         QTest::newRow("numbers as JavaScript writes them")
-            << QStringList{u"integer"_s,   u"negative"_s,  u"fraction"_s,     u"tiny"_s,      u"smallest"_s,
-                           u"huge"_s,      u"belowHuge"_s, u"inexact"_s,      u"negativeTiny"_s,
-                           u"beyondInt"_s, u"minusZero"_s, u"notANumber"_s,   u"minusInfinity"_s}
-            << QStringList{u"42"_s,    u"-7"_s,    u"1.5"_s, u"1e-7"_s,     u"0.000001"_s,
-                           u"1e+21"_s, u"123456789012345680000"_s, u"0.30000000000000004"_s, u"-2.5e-7"_s,
-                           u"2147483648"_s, u"0"_s, u"NaN"_s, u"-Infinity"_s};
+            << QStringList{u"integer"_s,   u"negative"_s,   u"fraction"_s,     u"tiny"_s,         u"smallest"_s,
+                           u"huge"_s,      u"belowHuge"_s,  u"inexact"_s,      u"negativeTiny"_s, u"beyondInt"_s,
+                           u"minusZero"_s, u"notANumber"_s, u"minusInfinity"_s}
+            << QStringList{u"42"_s,
+                           u"-7"_s,
+                           u"1.5"_s,
+                           u"1e-7"_s,
+                           u"0.000001"_s,
+                           u"1e+21"_s,
+                           u"123456789012345680000"_s,
+                           u"0.30000000000000004"_s,
+                           u"-2.5e-7"_s,
+                           u"2147483648"_s,
+                           u"0"_s,
+                           u"NaN"_s,
+                           u"-Infinity"_s};
         QTest::newRow("booleans") << QStringList{u"yes"_s, u"no"_s} << QStringList{u"true"_s, u"false"_s};
-        QTest::newRow("values that are not text")
-            << QStringList{u"nullValue"_s,  u"undefinedValue"_s, u"objectValue"_s,
-                           u"listValue"_s,  u"functionValue"_s,  u"zqMain"_s}
-            << QStringList(6);
+        QTest::newRow("values that are not text") << QStringList{u"nullValue"_s, u"undefinedValue"_s, u"objectValue"_s,
+                                                                 u"listValue"_s, u"functionValue"_s,  u"zqMain"_s}
+                                                  << QStringList(6);
         QTest::newRow("missing names and names that are not identifiers")
             << QStringList{u"missingGlobal"_s, u"tzNums;tzIss"_s, u"this"_s, QString(), u"1abc"_s, u"tzIss"_s}
             << QStringList{QString(), QString(), QString(), QString(), QString(), u"20240101-001期"_s};

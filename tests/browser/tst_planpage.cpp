@@ -1,6 +1,7 @@
 #include "browser/plancopy.h"
 #include "browser/webengineplanpage.h"
 #include "loopbackserver.h"
+#include "planpagereads.h"
 #include "testfiles.h"
 #include "urlrecorder.h"
 
@@ -41,20 +42,6 @@ QString jsText(const QString &text)
 {
     const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2));
-}
-
-// Waits for one answer of readGlobals; "<no answer>" when none comes.
-QStringList readNow(PlanPage &page, const QStringList &names)
-{
-    QEventLoop loop;
-    QStringList values{u"<no answer>"_s};
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    page.readGlobals(names, &loop, [&](const QStringList &read) {
-        values = read;
-        loop.quit();
-    });
-    loop.exec();
-    return values;
 }
 
 // Everything the program logs, whatever the category, level or thread.
