@@ -353,7 +353,8 @@ ComPtr<IDispatch> BrowserControlPlanPage::pageScript() const
     return script;
 }
 
-void BrowserControlPlanPage::readGlobals(const QStringList &names, QObject *context, GlobalsCallback done)
+void BrowserControlPlanPage::readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                                             GlobalsCallback done)
 {
     if (!done)
         return;
@@ -369,6 +370,10 @@ void BrowserControlPlanPage::readGlobals(const QStringList &names, QObject *cont
             if (const ComPtr<IDispatch> script = pageScript())
                 values = ScriptBridge::readGlobals(script.Get(), names);
         }
+        // In the program's own process already: cut here.
+        if (maxLength >= 0)
+            for (QString &value : values)
+                value.truncate(maxLength);
         done(values);
     });
 }

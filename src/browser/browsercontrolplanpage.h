@@ -30,7 +30,8 @@ public:
 
     QWidget *widget() override;
     void navigate(const QString &url) override;
-    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) override;
+    void readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                         GlobalsCallback done) override;
     void runScript(const QString &script) override;
 
     // Script dialogs are answered without a window, certificate problems refused, and new

@@ -119,10 +119,11 @@ void DeferredPlanPage::navigate(const QString &url)
         m_engine->navigate(url);
 }
 
-void DeferredPlanPage::readGlobals(const QStringList &names, QObject *context, GlobalsCallback done)
+void DeferredPlanPage::readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                                       GlobalsCallback done)
 {
     if (m_engine) {
-        m_engine->readGlobals(names, context, std::move(done));
+        m_engine->readGlobalsUpTo(names, maxLength, context, std::move(done));
         return;
     }
     if (!done)

@@ -42,7 +42,8 @@ public:
 
     QWidget *widget() override;
     void navigate(const QString &url) override;
-    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) override;
+    void readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                         GlobalsCallback done) override;
     void runScript(const QString &script) override;
     void setSilent(bool silent) override;
 

@@ -35,7 +35,16 @@ public:
     // for while no page is loaded or a page is loading gives empty text. `done` is
     // always called later from the event loop, never from inside this call, and never
     // once `context` (when one is given) or the page is gone.
-    virtual void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) = 0;
+    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done)
+    {
+        readGlobalsUpTo(names, WholeText, context, std::move(done));
+    }
+
+    // The same, each text cut to its first `maxLength` characters (WholeText: not cut), in
+    // the page where the engine can, so that a huge value never crosses into the program.
+    virtual void readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                                 GlobalsCallback done) = 0;
+    static constexpr qsizetype WholeText = -1;
 
     // Runs a script in the page for its effect; errors stay inside the page.
     virtual void runScript(const QString &script) = 0;

@@ -139,7 +139,7 @@ void WebEnginePlanPage::setSilent(bool silent)
         m_page->setSilent(silent);
 }
 
-QString WebEnginePlanPage::globalsScript(const QStringList &names)
+QString WebEnginePlanPage::globalsScript(const QStringList &names, qsizetype maxLength)
 {
     // Each read is its own function at the script's top level, so no helper variable can
     // hide a page global of the same name, and a throwing getter spoils only its own value.
@@ -149,11 +149,13 @@ QString WebEnginePlanPage::globalsScript(const QStringList &names)
         readers.append(isReadableName(name) ? u"function(){return "_s + name + u";}"_s : u"function(){}"_s);
     return u"(function(k,f){var r=[];for(var i=0;i<f.length;i++){r[i]=k(f[i]);}return r;})("
            "function(f){var v;try{v=f();}catch(e){return '';}var t=typeof v;"
-           "return t==='string'?v:(t==='number'||t==='boolean'||t==='bigint')?''+v:'';},["_s +
-           readers.join(u',') + u"])"_s;
+           "return t==='string'?"_s +
+           (maxLength >= 0 ? u"v.slice(0,"_s + QString::number(maxLength) + u")"_s : u"v"_s) +
+           u":(t==='number'||t==='boolean'||t==='bigint')?''+v:'';},["_s + readers.join(u',') + u"])"_s;
 }
 
-void WebEnginePlanPage::readGlobals(const QStringList &names, QObject *context, GlobalsCallback done)
+void WebEnginePlanPage::readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                                        GlobalsCallback done)
 {
     if (!done)
         return;
@@ -178,7 +180,7 @@ void WebEnginePlanPage::readGlobals(const QStringList &names, QObject *context, 
     }
 
     const quint64 generation = m_generation;
-    m_page->runJavaScript(globalsScript(names), QWebEngineScript::MainWorld, [=](const QVariant &result) {
+    m_page->runJavaScript(globalsScript(names, maxLength), QWebEngineScript::MainWorld, [=](const QVariant &result) {
         if (alive.expired())
             return;
         finish(generation == m_generation ? textsFromResult(result, count) : QStringList(count));

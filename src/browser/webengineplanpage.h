@@ -31,7 +31,8 @@ public:
 
     QWidget *widget() override;
     void navigate(const QString &url) override;
-    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) override;
+    void readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context,
+                         GlobalsCallback done) override;
     void runScript(const QString &script) override;
 
     // Script dialogs, certificate errors, file choosers and new windows are dealt with
@@ -39,8 +40,9 @@ public:
     void setSilent(bool silent) override;
     bool isSilent() const { return m_silent; }
 
-    // The script that reads `names` in one evaluation, exposed for its own tests.
-    static QString globalsScript(const QStringList &names);
+    // The script that reads `names` in one evaluation, each text cut to `maxLength`
+    // characters unless that is WholeText; exposed for its own tests.
+    static QString globalsScript(const QStringList &names, qsizetype maxLength = WholeText);
 
 private:
     void ensureView();

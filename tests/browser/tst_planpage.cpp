@@ -157,6 +157,14 @@ private Q_SLOTS:
         QCOMPARE(readNow(*m_globalsPage, names), expected);
     }
 
+    void readGlobalsUpTo_cutsTextsOnly()
+    {
+        QStringList values{u"<no answer>"_s};
+        m_globalsPage->readGlobalsUpTo({u"tzNums"_s, u"tzIss"_s, u"constNumber"_s, u"emptyText"_s}, 5, this,
+                                       [&](const QStringList &read) { values = read; });
+        QTRY_COMPARE(values, (QStringList{u"01 02"_s, u"20240"_s, u"42"_s, QString()}));
+    }
+
     void readGlobals_isNeverAnsweredInsideTheCall()
     {
         bool called = false;

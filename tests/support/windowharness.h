@@ -31,12 +31,12 @@ public:
 
     QWidget *widget() override { return m_widget; }
     void navigate(const QString &url) override { navigations.append(url); }
-    void readGlobals(const QStringList &names, QObject *context, GlobalsCallback done) override
+    void readGlobalsUpTo(const QStringList &names, qsizetype maxLength, QObject *context, GlobalsCallback done) override
     {
         ++reads;
         QStringList values;
         for (const QString &name : names)
-            values.append(globals.value(name));
+            values.append(maxLength >= 0 ? globals.value(name).left(maxLength) : globals.value(name));
         QPointer<QObject> guard = context;
         QTimer::singleShot(0, this, [guard, values, done] {
             if (guard)
