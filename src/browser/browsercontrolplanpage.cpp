@@ -228,12 +228,16 @@ void BrowserControlPlanPage::navigate(const QString &url)
     }
     m_loading = true;
     m_failed = false;
+    m_documentArrived = false;
+    m_navigationStarted = false;
     ++m_generation;
     Variant address;
     V_VT(address.get()) = VT_BSTR;
     V_BSTR(address.get()) = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(target.utf16()), UINT(target.size()));
     const HRESULT result = m_browser->Navigate2(address.get(), nullptr, nullptr, nullptr, nullptr);
-    if (FAILED(result)) {
+    // The control asks its container before it leaves the document, inside this call: a
+    // navigation it did not start (refused, or held back by the page) leaves nothing loading.
+    if (FAILED(result) || !m_navigationStarted) {
         qCWarning(lcBrowser).noquote() << "the browser control did not navigate:" << hresultText(result);
         m_loading = false;
         finishLoad(false);
@@ -273,6 +277,8 @@ bool BrowserControlPlanPage::beforeNavigate(IDispatch *frame, const QString &url
     if (isTopFrame(frame) && !scriptAddress) {
         m_loading = true;
         m_failed = false;
+        m_documentArrived = false;
+        m_navigationStarted = true;
         ++m_generation;
     }
     return true;
@@ -280,7 +286,10 @@ bool BrowserControlPlanPage::beforeNavigate(IDispatch *frame, const QString &url
 
 void BrowserControlPlanPage::navigateComplete(IDispatch *frame)
 {
-    if (!m_silent || !isTopFrame(frame))
+    if (!isTopFrame(frame))
+        return;
+    m_documentArrived = true;
+    if (!m_silent)
         return;
     // A prompt is the one script dialog the control asks its host nothing about; while silent
     // the new document's prompt answers as cancelled, before the page's own scripts run.
@@ -343,6 +352,24 @@ bool BrowserControlPlanPage::showMessage(const QString &text, DWORD type, LRESUL
     return true;
 }
 
+bool BrowserControlPlanPage::isReadable() const
+{
+    if (!m_loading)
+        return !m_failed;
+    // Still loading, but the new document is parsed and its scripts have run: its globals are
+    // there, whatever images and frames are still coming.
+    if (!m_documentArrived || !m_browser)
+        return false;
+    ComPtr<IDispatch> document;
+    ComPtr<IHTMLDocument2> html;
+    Bstr state;
+    if (FAILED(m_browser->get_Document(&document)) || !document || FAILED(document.As(&html)) ||
+        FAILED(html->get_readyState(state.out())))
+        return false;
+    const QString readyState = state.toString();
+    return readyState == u"interactive"_s || readyState == u"complete"_s;
+}
+
 ComPtr<IDispatch> BrowserControlPlanPage::pageScript() const
 {
     ComPtr<IDispatch> document;
@@ -366,7 +393,7 @@ void BrowserControlPlanPage::readGlobalsUpTo(const QStringList &names, qsizetype
         if (hasContext && !contextGuard)
             return;
         QStringList values(names.size());
-        if (!m_loading && generation == m_generation) {
+        if (generation == m_generation && isReadable()) {
             if (const ComPtr<IDispatch> script = pageScript())
                 values = ScriptBridge::readGlobals(script.Get(), names);
         }

@@ -47,8 +47,10 @@ private:
     explicit BrowserControlPlanPage(QWidget *parentWidget);
     bool embed(QString *why);
     void release();
-    // The document's Script object; null while there is none or a page is still loading.
+    // The document's Script object; null while there is none.
     Microsoft::WRL::ComPtr<IDispatch> pageScript() const;
+    // Whether reads may see the page: a document of the current navigation, parsed.
+    bool isReadable() const;
     bool isTopFrame(IDispatch *frame) const;
     void finishLoad(bool ok);
 
@@ -80,6 +82,10 @@ private:
     bool m_oleInitialised = false;
     bool m_silent = false;
     bool m_loading = false;
+    // The current navigation's document exists (NavigateComplete2 of the top frame).
+    bool m_documentArrived = false;
+    // The control began the navigation asked for last (BeforeNavigate2 let it through).
+    bool m_navigationStarted = false;
     // Set by the top frame's error, so that a completion of that same navigation does not
     // count as a page.
     bool m_failed = false;
