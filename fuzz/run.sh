@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in a build folder of their own and runs each one
 # for a bounded time. Exits non-zero when any target finds a crash; the input that
-# crashed is left in <build>/fuzz-artifacts/<target>/ for a test row.
+# crashed is left in <build>/fuzz-artifacts/<target>/: once fixed, put it into
+# fuzz/inputs/<target>/, where every test run replays it (<target>_replay).
 #
 #   fuzz/run.sh [seconds per target, default 60]
 #   ZQ_FUZZ_BUILD_DIR=<folder>   build folder (default: build-fuzz at the repository root)
