@@ -330,22 +330,36 @@ QString readIniValue(const QString &section, const QString &key, const QString &
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
                    FileAccess access)
 {
-    if (filePath.isEmpty())
-        return false;
-    // The names and the value reach the file as C strings: a NUL ends them.
-    const QString keyName = cutAtNul(key).trimmed();
-    const QString text = cutAtNul(value);
-    if (keyName.isEmpty() || text.isEmpty())
+    return writeIniValues(section, {IniValue{key, value}}, filePath, access);
+}
+
+bool writeIniValues(const QString &section, const QList<IniValue> &values, const QString &filePath, FileAccess access)
+{
+    if (filePath.isEmpty() || values.isEmpty())
         return false;
     const QString sectionName = section.isEmpty() ? u"Boot"_s : cutAtNul(section).trimmed();
 
     // Anything that would not read back as the same one line is refused rather than
     // written into a line that splits or hides the entry.
     const auto breaksLine = [](const QString &s) { return s.contains(u'\n') || s.contains(u'\r'); };
-    if (breaksLine(sectionName) || breaksLine(keyName) || breaksLine(text) || sectionName.isEmpty() ||
-        sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u'[') || keyName.startsWith(u';')) {
-        qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
+    if (breaksLine(sectionName) || sectionName.isEmpty() || sectionName.contains(u']')) {
+        qCDebug(lcSettings) << "refused a section name that cannot be stored on one line:" << sectionName;
         return false;
+    }
+    QList<IniValue> entries;
+    entries.reserve(values.size());
+    for (const IniValue &entry : values) {
+        // The names and the value reach the file as C strings: a NUL ends them.
+        const QString keyName = cutAtNul(entry.key).trimmed();
+        const QString text = cutAtNul(entry.value);
+        if (keyName.isEmpty() || text.isEmpty())
+            return false;
+        if (breaksLine(keyName) || breaksLine(text) || keyName.contains(u'=') || keyName.startsWith(u'[') ||
+            keyName.startsWith(u';')) {
+            qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
+            return false;
+        }
+        entries.append({keyName, text});
     }
 
     QByteArray bytes;
@@ -356,20 +370,24 @@ bool writeIniValue(const QString &section, const QString &key, const QString &va
     }
 
     Document document(bytes);
-    const QByteArray valueBytes = toAnsi(text);
-    const QByteArray keyBytes = toAnsi(keyName);
-    const auto header = document.findSection(sectionName);
-    if (header) {
-        const auto line = document.findKey(*header, keyName);
-        if (line) {
-            if (!document.setValue(*line, valueBytes))
-                return true;
+    const QByteArray sectionBytes = toAnsi(sectionName);
+    bool changed = false;
+    for (const IniValue &entry : std::as_const(entries)) {
+        const QByteArray valueBytes = toAnsi(entry.value);
+        const QByteArray keyBytes = toAnsi(entry.key);
+        const auto header = document.findSection(sectionName);
+        if (!header) {
+            document.appendSection(sectionName, sectionBytes, entry.key, keyBytes, valueBytes);
+            changed = true;
+        } else if (const auto line = document.findKey(*header, entry.key)) {
+            changed = document.setValue(*line, valueBytes) || changed;
         } else {
-            document.insertKey(*header, keyName, keyBytes, valueBytes);
+            document.insertKey(*header, entry.key, keyBytes, valueBytes);
+            changed = true;
         }
-    } else {
-        document.appendSection(sectionName, toAnsi(sectionName), keyName, keyBytes, valueBytes);
     }
+    if (!changed)
+        return true;
 
     const QByteArray out = document.bytes();
     if (out.size() > kMaxFileSize) {
@@ -378,7 +396,7 @@ bool writeIniValue(const QString &section, const QString &key, const QString &va
     }
 
     // A temporary file renamed over the old one: a crash or a full disk leaves the old
-    // file whole.
+    // file whole, with every old value.
     QSaveFile file(filePath);
     // Unbuffered: Qt 6.4's commit() misses an error of the final buffer flush (a short
     // write on a full disk) and would rename the torn file over the good one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace zq {
@@ -32,6 +33,20 @@ enum class FileAccess
 // atomically, so a failed write leaves the old file whole.
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
                    FileAccess access = FileAccess::Keep);
+
+// One key of a section and the value to write into it.
+struct IniValue
+{
+    QString key;
+    QString value;
+};
+
+// Writes several keys of one section in one replacement of the file, each with the rules of
+// writeIniValue: afterwards the file holds every new value, or (false) it is as it was. A key
+// or value that writeIniValue would refuse, an empty value among them, refuses them all, and
+// so does an empty list; a key named twice gets its last value.
+bool writeIniValues(const QString &section, const QList<IniValue> &values, const QString &filePath,
+                    FileAccess access = FileAccess::Keep);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 QString cutAtNul(const QString &text);
