@@ -1,5 +1,6 @@
 #include "ini.h"
 
+#include "fileowner.h"
 #include "settingslogging.h"
 #include "text/ansi.h"
 
@@ -11,7 +12,12 @@
 #include <QSaveFile>
 
 #ifdef Q_OS_WIN
+#include <QScopeGuard>
 #include <qt_windows.h>
+
+#include <aclapi.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <optional>
@@ -293,6 +299,24 @@ bool isHiddenOrSystem(const QFileInfo &info)
 
 } // namespace
 
+QString linkRefusal(const QString &filePath)
+{
+    const QFileInfo link(filePath);
+    if (!link.isSymLink())
+        return {};
+    // Every link of a chain resolved; empty when it ends nowhere or runs in a circle. A write
+    // there would make a file wherever the link points.
+    const QString target = link.canonicalFilePath();
+    if (target.isEmpty())
+        return u"a symbolic link that leads to no file"_s;
+    const QFileInfo file(target);
+    if (!file.isFile())
+        return u"a symbolic link to something other than a file, "_s + target;
+    if (!ownedByCurrentUser(target))
+        return u"a symbolic link to a file of another user, "_s + target;
+    return {};
+}
+
 QString cutAtNul(const QString &text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
@@ -362,6 +386,12 @@ bool writeIniValues(const QString &section, const QList<IniValue> &values, const
         entries.append({keyName, text});
     }
 
+    // The new file takes the place of the link's target: only one of the user's own.
+    const QString link = linkRefusal(filePath);
+    if (!link.isEmpty()) {
+        qCDebug(lcSettings).noquote() << "left alone," << filePath << "is" << link;
+        return false;
+    }
     QByteArray bytes;
     const Load load = loadFile(filePath, &bytes);
     if (load == Load::Unusable) {

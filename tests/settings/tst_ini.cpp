@@ -11,6 +11,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -68,6 +69,8 @@ private Q_SLOTS:
     void write_existingFile_keepsItsMode();
     void write_targetIsDirectory_failsAndLeavesItAlone();
     void write_missingFolder_fails();
+    void write_throughLink_onlyToTheUsersOwnFile_data();
+    void write_throughLink_onlyToTheUsersOwnFile();
     void write_diskFull_leavesOldFileWhole_data();
     void write_diskFull_leavesOldFileWhole();
     void writeValues_data();
@@ -468,6 +471,72 @@ void TestIni::write_missingFolder_fails()
     const QString inMissing = path(u"cfg/cfg.ini"_s);
     QVERIFY(!writeIniValue(u"s"_s, u"k"_s, u"v"_s, inMissing));
     QVERIFY(!QFileInfo::exists(path(u"cfg"_s)));
+}
+
+void TestIni::write_throughLink_onlyToTheUsersOwnFile_data()
+{
+    QTest::addColumn<QString>("target"); // what cfg.ini, a symbolic link, leads to
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("the user's own file: written there, the link kept") << u"own"_s << true;
+    QTest::newRow("a link to a link to the user's own file") << u"chain"_s << true;
+    QTest::newRow("nothing: no file made where it points") << u"nothing"_s << false;
+    QTest::newRow("another user's file: left as it was") << u"other"_s << false;
+}
+
+void TestIni::write_throughLink_onlyToTheUsersOwnFile()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, target);
+    QFETCH(bool, written);
+    if (target == u"other"_s && geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    QVERIFY(QDir(m_dir.path()).mkdir(u"elsewhere"_s));
+    const QString targetFile = path(u"elsewhere/target.ini"_s);
+    const QByteArray file = sampleFile("\r\n");
+    if (target != u"nothing"_s) {
+        put(file, u"elsewhere/target.ini"_s);
+        QCOMPARE(chmod(QFile::encodeName(targetFile).constData(), 0640), 0);
+    }
+    // 65534 is nobody's.
+    if (target == u"other"_s)
+        QCOMPARE(chown(QFile::encodeName(targetFile).constData(), 65534, 65534), 0);
+    if (target == u"chain"_s) {
+        QVERIFY(QFile::link(targetFile, path(u"elsewhere/link.ini"_s)));
+        QVERIFY(QFile::link(path(u"elsewhere/link.ini"_s), path()));
+    } else {
+        QVERIFY(QFile::link(targetFile, path()));
+    }
+    struct stat before = {};
+    const bool existed = stat(QFile::encodeName(targetFile).constData(), &before) == 0;
+
+    QCOMPARE(writeIniValue(u"vip_user_info"_s, u"login_pass"_s, u"new"_s, path(), FileAccess::OwnerOnly), written);
+    QVERIFY(QFileInfo(path()).isSymLink());
+    struct stat after = {};
+    if (written) {
+        QVERIFY(contents(u"elsewhere/target.ini"_s).contains("login_pass=new\r\n"));
+        QCOMPARE(stat(QFile::encodeName(targetFile).constData(), &after), 0);
+        QCOMPARE(after.st_mode & 0777, mode_t(0600));
+    } else if (!existed) {
+        QVERIFY(!QFileInfo::exists(targetFile));
+    } else {
+        QCOMPARE(contents(u"elsewhere/target.ini"_s), file);
+        QCOMPARE(stat(QFile::encodeName(targetFile).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+    }
+    QStringList expected;
+    if (existed)
+        expected << u"target.ini"_s;
+    if (target == u"chain"_s)
+        expected.prepend(u"link.ini"_s);
+    QCOMPARE(
+        QDir(path(u"elsewhere"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        expected);
+#else
+    QSKIP("symbolic links are made by the POSIX tests only");
+#endif
 }
 
 void TestIni::write_diskFull_leavesOldFileWhole_data()
