@@ -476,6 +476,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("date");
         QTest::newRow("no complete answer") << u"drop"_s << QString();
         QTest::newRow("a date that is none") << u"date"_s << u"Tue, 31 Feb 2026 04:15:37 GMT"_s;
+        // The next report would fall after 9999-12-31 23:59:59, and no clock ever reaches it.
+        QTest::newRow("a date too late for the next report") << u"date"_s << u"Fri, 31 Dec 9999 15:58:00 GMT"_s;
     }
     void clock_withoutAReadableDateRunsFromLocalTime()
     {
