@@ -128,20 +128,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("status"); // of mode "text"
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ok without bar") << u"text"_s << u"ok"_s << u"ok"_s;
-        QTest::newRow("capital OK") << u"text"_s << u"OK|x"_s << u"OK|x"_s;
-        QTest::newRow("line break") << u"text"_s << u"密码错误[br]请重试"_s << u"密码错误\r\n请重试"_s;
-        QTest::newRow("null") << u"text"_s << u" null "_s << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
-        QTest::newRow("empty") << u"empty"_s << QString() << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+        const QString noAnswer = u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+        QTest::newRow("ok without bar") << u"text"_s << u"ok"_s << 200 << u"ok"_s;
+        QTest::newRow("capital OK") << u"text"_s << u"OK|x"_s << 200 << u"OK|x"_s;
+        QTest::newRow("line break") << u"text"_s << u"密码错误[br]请重试"_s << 200 << u"密码错误\r\n请重试"_s;
+        QTest::newRow("null") << u"text"_s << u" null "_s << 200 << noAnswer;
+        QTest::newRow("empty") << u"empty"_s << QString() << 0 << noAnswer;
+        // A server's error page is no answer of the service's, whatever it says.
+        QTest::newRow("500 that reads as a success") << u"text"_s << u"ok|server error page"_s << 500 << noAnswer;
     }
     void login_answers()
     {
         QFETCH(QString, mode);
         QFETCH(QString, body);
+        QFETCH(int, status);
         QFETCH(QString, shown);
         auto h = startedWindow();
-        QVERIFY(m_service.setFault(u"login"_s, mode, body));
+        QVERIFY(m_service.setFault(u"login"_s, mode, body, 0, status));
         const QByteArray cfgBefore = h->cfgBytes();
         login(*h, u"demo"_s, u"demo123"_s);
         QCOMPARE(h->shownTexts(), QStringList{shown});
