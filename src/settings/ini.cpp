@@ -12,12 +12,7 @@
 #include <QSaveFile>
 
 #ifdef Q_OS_WIN
-#include <QScopeGuard>
 #include <qt_windows.h>
-
-#include <aclapi.h>
-#else
-#include <unistd.h>
 #endif
 
 #include <optional>
