@@ -26,14 +26,19 @@ bool FaultBoard::isMode(const std::string &mode)
     return contains(modes, mode);
 }
 
-void FaultBoard::set(const std::string &target, const std::string &mode, const std::string &body, int times)
+bool FaultBoard::isStatus(int status)
+{
+    return status >= 200 && status <= 599;
+}
+
+void FaultBoard::set(const std::string &target, const std::string &mode, const std::string &body, int times, int status)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (mode == "none") {
         m_faults.erase(target);
         return;
     }
-    m_faults[target] = Entry{Fault{mode, body}, std::max(times, 0)};
+    m_faults[target] = Entry{Fault{mode, body, status}, std::max(times, 0)};
 }
 
 void FaultBoard::clear()

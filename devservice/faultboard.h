@@ -14,6 +14,7 @@ public:
     {
         std::string mode; // empty: behave normally
         std::string body; // for "text" and "date"
+        int status = 200; // for "text"
     };
 
     FaultBoard() = default;
@@ -23,9 +24,12 @@ public:
     static bool isTarget(const std::string &target);
     static bool isMode(const std::string &mode);
 
+    // A status for mode "text": 200 to 599, as a web server sends them.
+    static bool isStatus(int status);
+
     // times 0 keeps the fault until it is cleared; otherwise it serves that many requests and
     // then clears itself. Mode "none" clears the target.
-    void set(const std::string &target, const std::string &mode, const std::string &body, int times);
+    void set(const std::string &target, const std::string &mode, const std::string &body, int times, int status = 200);
     void clear();
 
     // The fault for one request of target, counting it against its remaining uses.

@@ -218,12 +218,17 @@ StandInService::Reply StandInService::controlReply(const std::string &path, cons
     } else if (path == "/_test/fault") {
         const std::string target = queryValue(query, "target");
         const std::string mode = queryValue(query, "mode");
+        const std::string status = queryValue(query, "status");
+        const int code = status.empty() ? 200 : std::atoi(status.c_str());
         if (!FaultBoard::isTarget(target) || !FaultBoard::isMode(mode)) {
             reply.status = 400;
             reply.body = "unknown target or mode: target=" + target + " mode=" + mode;
+        } else if (!status.empty() && (mode != "text" || !FaultBoard::isStatus(code))) {
+            reply.status = 400;
+            reply.body = "a status goes with mode text only, 200 to 599: status=" + status;
         } else {
             const std::string times = queryValue(query, "times");
-            m_faults.set(target, mode, queryValue(query, "body"), times.empty() ? 0 : std::atoi(times.c_str()));
+            m_faults.set(target, mode, queryValue(query, "body"), times.empty() ? 0 : std::atoi(times.c_str()), code);
             reply.body = "fault " + target + " " + mode;
         }
     } else if (path == "/_test/called") {
@@ -277,6 +282,7 @@ StandInService::Reply StandInService::serviceReply(const httplib::Request &reque
         return reply;
     }
     if (mode == "text") {
+        reply.status = fault.status;
         reply.body = fault.body;
         return reply;
     }

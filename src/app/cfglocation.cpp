@@ -1,6 +1,7 @@
 #include "cfglocation.h"
 
 #include "app/window/applogging.h"
+#include "settings/ini.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -48,12 +49,15 @@ QString shippedFile(const QString &programDir)
 
 bool canWrite(const QString &cfgFile)
 {
+    // The settings module writes through a link only to a file of the user's own.
+    if (!linkRefusal(cfgFile).isEmpty())
+        return false;
     const QFileInfo file(cfgFile);
-    const QString folder = file.absolutePath();
+    const QString folder = file.isSymLink() ? QFileInfo(file.canonicalFilePath()).absolutePath() : file.absolutePath();
     if (!QFileInfo(folder).isDir())
         return false;
-    // The settings module replaces the file through a new one beside it, so the folder
-    // must take a new file.
+    // The settings module replaces the file through a new one beside it (beside a link's
+    // target), so that folder must take a new file.
     QTemporaryFile probe(folder + u"/.cfg-probe-XXXXXX"_s);
     if (!probe.open())
         return false;
@@ -76,7 +80,9 @@ QString userCopy(const QString &shippedFile)
 
     QByteArray bytes;
     QFile shipped(shippedFile);
-    if (QFileInfo(shippedFile).isFile() && shipped.open(QIODevice::ReadOnly))
+    // A link the program does not write through is not copied from either: it may lead to
+    // anybody's file, with anybody's saved login in it.
+    if (QFileInfo(shippedFile).isFile() && linkRefusal(shippedFile).isEmpty() && shipped.open(QIODevice::ReadOnly))
         bytes = shipped.read(kMaxCopyBytes);
     QSaveFile copy(path);
     if (!copy.open(QIODevice::WriteOnly)) {
@@ -89,7 +95,7 @@ QString userCopy(const QString &shippedFile)
         qCWarning(lcApp) << "cannot make the settings file" << path << copy.errorString();
         return {};
     }
-    qCDebug(lcApp) << "the program's settings folder is read-only; settings are kept in" << path;
+    qCDebug(lcApp) << "made the user's own settings file" << path;
     return path;
 }
 
@@ -98,11 +104,17 @@ QString choose(const QString &programDir, const std::function<bool(const QString
     const QString shipped = shippedFile(programDir);
     if (!writable || writable(shipped))
         return shipped;
+    const QString link = linkRefusal(shipped);
     const QString copy = userCopy(shipped);
     if (copy.isEmpty()) {
         qCWarning(lcApp) << "no settings file can be written; a login will not be remembered";
         return shipped;
     }
+    // A link the program will not write through is somebody's doing: say so where it can be seen.
+    if (!link.isEmpty())
+        qCWarning(lcApp).noquote() << shipped << "is" << link << "- the saved login is kept in" << copy;
+    else
+        qCDebug(lcApp) << "the settings file beside the program cannot be written; settings are kept in" << copy;
     return copy;
 }
 

@@ -26,8 +26,9 @@ void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &c
 
 void saveLogin(const QString &typedAccount, const QString &typedPassword, const QString &cfgPath)
 {
-    writeSetting(SettingsKeys::loginUser, typedAccount, cfgPath);
-    writeSetting(SettingsKeys::loginPass, typedPassword, cfgPath);
+    // One replacement of the file for both: a write that fails part way (a full disk) must not
+    // leave the new account beside the old password.
+    writeSettings({{SettingsKeys::loginUser, typedAccount}, {SettingsKeys::loginPass, typedPassword}}, cfgPath);
 }
 
 } // namespace zq

@@ -14,7 +14,9 @@ void loadIniToText(const QString &section, const QString &key, QLineEdit *box, c
 // The account and password saved by the last successful login, back into the login box.
 void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath);
 
-// Keeps the account and password of a successful login, as they were typed.
+// Keeps the account and password of a successful login, as they were typed: both, or (when
+// the file cannot be written) neither, so the file never pairs one login's account with
+// another's password.
 void saveLogin(const QString &typedAccount, const QString &typedPassword, const QString &cfgPath);
 
 } // namespace zq

@@ -77,7 +77,13 @@ void SessionClock::synchroniseClock()
     const QString headers = m_web.getResponseHeaders(m_timeSourceUrl);
     if (m_web.stopped())
         return;
-    const QString read = headers.isEmpty() ? QString() : readDateHeader(headers);
+    QString read = headers.isEmpty() ? QString() : readDateHeader(headers);
+    // A date so near the end of the year 9999 that the next report's time cannot be written
+    // would leave that report due never: it counts as no date.
+    if (!read.isEmpty() && addSecondsToClock(read, m_state.reportPeriod).isEmpty()) {
+        qCInfo(lcApp) << "time source's date leaves no time for the next report:" << read;
+        read.clear();
+    }
     if (!read.isEmpty()) {
         m_state.clockText = read;
     } else {

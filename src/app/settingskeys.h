@@ -2,8 +2,12 @@
 
 #include "settings/ini.h"
 
+#include <QList>
 #include <QString>
 #include <QStringView>
+
+#include <initializer_list>
+#include <utility>
 
 namespace zq {
 
@@ -36,6 +40,24 @@ inline bool writeSetting(const SettingsKey &setting, const QString &value, const
 {
     return writeIniValue(setting.section.toString(), setting.key.toString(), value, cfgPath,
                          setting.secret ? FileAccess::OwnerOnly : FileAccess::Keep);
+}
+
+// Several values of one section in one replacement of the file: all of them are written, or
+// none. False, and nothing written, when they are not all of one section.
+inline bool writeSettings(std::initializer_list<std::pair<SettingsKey, QString>> settings, const QString &cfgPath)
+{
+    if (settings.size() == 0)
+        return false;
+    const QStringView section = settings.begin()->first.section;
+    QList<IniValue> values;
+    bool secret = false;
+    for (const auto &[setting, value] : settings) {
+        if (setting.section != section)
+            return false;
+        values.append({setting.key.toString(), value});
+        secret = secret || setting.secret;
+    }
+    return writeIniValues(section.toString(), values, cfgPath, secret ? FileAccess::OwnerOnly : FileAccess::Keep);
 }
 
 } // namespace zq

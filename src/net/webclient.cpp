@@ -225,11 +225,12 @@ QString WebClient::getWebContent(const QString &url)
     const Exchange answer = exchange(Method::Get, target, {});
     if (answer.end == Exchange::End::ClientGone || answer.end == Exchange::End::Interrupted)
         return {};
-    const bool answered = answer.end == Exchange::End::Answered;
-    const QString text = answered ? decodeBody(answer.body, answer.contentType) : QString();
-    if (!answered || answer.status != 200)
+    // Only a 200 answer is the service's: the body of any other is a server's or a proxy's
+    // page, and one that happens to hold "ok|" or "kick" must not sign in or end the program.
+    const bool complete = answer.end == Exchange::End::Answered && answer.status == 200;
+    if (!complete)
         showTips(slowNetworkText());
-    return text;
+    return complete ? decodeBody(answer.body, answer.contentType) : QString();
 }
 
 QString WebClient::postWebContent(const QString &url, const QString &body)
@@ -245,9 +246,11 @@ QString WebClient::postWebContent(const QString &url, const QString &body)
         return {};
     const QString text =
         answer.end == Exchange::End::Answered ? decodeBody(answer.body, answer.contentType) : QString();
+    // The notice goes by the text that came, whatever its status, as it always has; the text
+    // is the caller's only from a 200 answer, as for a GET.
     if (text.isEmpty())
         showTips(slowNetworkText());
-    return text;
+    return answer.status == 200 ? text : QString();
 }
 
 void WebClient::sendAhead(const QString &url, const QString &body)

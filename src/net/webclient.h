@@ -45,12 +45,13 @@ public:
     bool stopped() const { return m_stopped; }
     std::chrono::milliseconds deadline() const { return m_deadline; }
 
-    // GET. Returns the answer body (any status) or empty text when no whole answer came.
-    // A status other than 200, or no answer, shows the slow-network notice.
+    // GET. Returns the body of a 200 answer, or empty text: for no whole answer and for an
+    // answer of any other status alike. A status other than 200, or no answer, shows the
+    // slow-network notice.
     QString getWebContent(const QString &url);
 
-    // POST of a form-encoded body. Returns the answer body (any status) or empty text;
-    // the notice is shown whenever the result is empty.
+    // POST of a form-encoded body. Returns the body of a 200 answer, or empty text as for a
+    // GET; the notice is shown when no answer came or its body was empty, whatever its status.
     QString postWebContent(const QString &url, const QString &body);
 
     // Sends that POST now, without waiting: the next postWebContent with the same address

@@ -1,5 +1,6 @@
 #include "ini.h"
 
+#include "fileowner.h"
 #include "settingslogging.h"
 #include "text/ansi.h"
 
@@ -293,6 +294,24 @@ bool isHiddenOrSystem(const QFileInfo &info)
 
 } // namespace
 
+QString linkRefusal(const QString &filePath)
+{
+    const QFileInfo link(filePath);
+    if (!link.isSymLink())
+        return {};
+    // Every link of a chain resolved; empty when it ends nowhere or runs in a circle. A write
+    // there would make a file wherever the link points.
+    const QString target = link.canonicalFilePath();
+    if (target.isEmpty())
+        return u"a symbolic link that leads to no file"_s;
+    const QFileInfo file(target);
+    if (!file.isFile())
+        return u"a symbolic link to something other than a file, "_s + target;
+    if (!ownedByCurrentUser(target))
+        return u"a symbolic link to a file of another user, "_s + target;
+    return {};
+}
+
 QString cutAtNul(const QString &text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
@@ -330,24 +349,44 @@ QString readIniValue(const QString &section, const QString &key, const QString &
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
                    FileAccess access)
 {
-    if (filePath.isEmpty())
-        return false;
-    // The names and the value reach the file as C strings: a NUL ends them.
-    const QString keyName = cutAtNul(key).trimmed();
-    const QString text = cutAtNul(value);
-    if (keyName.isEmpty() || text.isEmpty())
+    return writeIniValues(section, {IniValue{key, value}}, filePath, access);
+}
+
+bool writeIniValues(const QString &section, const QList<IniValue> &values, const QString &filePath, FileAccess access)
+{
+    if (filePath.isEmpty() || values.isEmpty())
         return false;
     const QString sectionName = section.isEmpty() ? u"Boot"_s : cutAtNul(section).trimmed();
 
     // Anything that would not read back as the same one line is refused rather than
     // written into a line that splits or hides the entry.
     const auto breaksLine = [](const QString &s) { return s.contains(u'\n') || s.contains(u'\r'); };
-    if (breaksLine(sectionName) || breaksLine(keyName) || breaksLine(text) || sectionName.isEmpty() ||
-        sectionName.contains(u']') || keyName.contains(u'=') || keyName.startsWith(u'[') || keyName.startsWith(u';')) {
-        qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
+    if (breaksLine(sectionName) || sectionName.isEmpty() || sectionName.contains(u']')) {
+        qCDebug(lcSettings) << "refused a section name that cannot be stored on one line:" << sectionName;
         return false;
     }
+    QList<IniValue> entries;
+    entries.reserve(values.size());
+    for (const IniValue &entry : values) {
+        // The names and the value reach the file as C strings: a NUL ends them.
+        const QString keyName = cutAtNul(entry.key).trimmed();
+        const QString text = cutAtNul(entry.value);
+        if (keyName.isEmpty() || text.isEmpty())
+            return false;
+        if (breaksLine(keyName) || breaksLine(text) || keyName.contains(u'=') || keyName.startsWith(u'[') ||
+            keyName.startsWith(u';')) {
+            qCDebug(lcSettings) << "refused a value that cannot be stored on one line:" << sectionName << keyName;
+            return false;
+        }
+        entries.append({keyName, text});
+    }
 
+    // The new file takes the place of the link's target: only one of the user's own.
+    const QString link = linkRefusal(filePath);
+    if (!link.isEmpty()) {
+        qCDebug(lcSettings).noquote() << "left alone," << filePath << "is" << link;
+        return false;
+    }
     QByteArray bytes;
     const Load load = loadFile(filePath, &bytes);
     if (load == Load::Unusable) {
@@ -356,20 +395,24 @@ bool writeIniValue(const QString &section, const QString &key, const QString &va
     }
 
     Document document(bytes);
-    const QByteArray valueBytes = toAnsi(text);
-    const QByteArray keyBytes = toAnsi(keyName);
-    const auto header = document.findSection(sectionName);
-    if (header) {
-        const auto line = document.findKey(*header, keyName);
-        if (line) {
-            if (!document.setValue(*line, valueBytes))
-                return true;
+    const QByteArray sectionBytes = toAnsi(sectionName);
+    bool changed = false;
+    for (const IniValue &entry : std::as_const(entries)) {
+        const QByteArray valueBytes = toAnsi(entry.value);
+        const QByteArray keyBytes = toAnsi(entry.key);
+        const auto header = document.findSection(sectionName);
+        if (!header) {
+            document.appendSection(sectionName, sectionBytes, entry.key, keyBytes, valueBytes);
+            changed = true;
+        } else if (const auto line = document.findKey(*header, entry.key)) {
+            changed = document.setValue(*line, valueBytes) || changed;
         } else {
-            document.insertKey(*header, keyName, keyBytes, valueBytes);
+            document.insertKey(*header, entry.key, keyBytes, valueBytes);
+            changed = true;
         }
-    } else {
-        document.appendSection(sectionName, toAnsi(sectionName), keyName, keyBytes, valueBytes);
     }
+    if (!changed)
+        return true;
 
     const QByteArray out = document.bytes();
     if (out.size() > kMaxFileSize) {
@@ -378,7 +421,7 @@ bool writeIniValue(const QString &section, const QString &key, const QString &va
     }
 
     // A temporary file renamed over the old one: a crash or a full disk leaves the old
-    // file whole.
+    // file whole, with every old value.
     QSaveFile file(filePath);
     // Unbuffered: Qt 6.4's commit() misses an error of the final buffer flush (a short
     // write on a full disk) and would rename the torn file over the good one.

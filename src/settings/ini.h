@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace zq {
@@ -28,10 +29,30 @@ enum class FileAccess
 // Writes key=value into section, creating the file (its folder must exist), the section
 // or the key as needed. Returns true on success and false when nothing was written: empty
 // path, key or value, a name or value that cannot be stored on one line, a file we cannot
-// read, or any I/O failure. Only the key's own line changes; the file is replaced
-// atomically, so a failed write leaves the old file whole.
+// read, a symbolic link that linkRefusal refuses, or any I/O failure. Only the key's own
+// line changes; the file is replaced atomically, so a failed write leaves the old file whole.
 bool writeIniValue(const QString &section, const QString &key, const QString &value, const QString &filePath,
                    FileAccess access = FileAccess::Keep);
+
+// One key of a section and the value to write into it.
+struct IniValue
+{
+    QString key;
+    QString value;
+};
+
+// Writes several keys of one section in one replacement of the file, each with the rules of
+// writeIniValue: afterwards the file holds every new value, or (false) it is as it was. A key
+// or value that writeIniValue would refuse, an empty value among them, refuses them all, and
+// so does an empty list; a key named twice gets its last value.
+bool writeIniValues(const QString &section, const QList<IniValue> &values, const QString &filePath,
+                    FileAccess access = FileAccess::Keep);
+
+// Why a write must not go through filePath: empty when it is no symbolic link, or when the file
+// it finally leads to is a regular file owned by the user running the program. Writes follow a
+// link only then, so that no link can make the program rewrite, or create, a file of anyone
+// else's; the text says why, for the log.
+QString linkRefusal(const QString &filePath);
 
 // The text up to, not including, its first NUL character; the whole text if it has none.
 QString cutAtNul(const QString &text);

@@ -144,8 +144,13 @@ std::optional<QDateTime> parseClock(const QString &clockText)
     return QDateTime(date, time, Qt::UTC);
 }
 
+// Empty outside the years 1000 to 9999: the clock's form has four digits for the year, and
+// a text with three or five would not read back as a clock.
 QString formatClock(const QDateTime &value)
 {
+    const int year = value.date().year();
+    if (year < 1000 || year > 9999)
+        return {};
     return layout(value, 1).value_or(QString());
 }
 

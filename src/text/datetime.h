@@ -33,7 +33,8 @@ QString getTimeStamp(int mode, const QDateTime &now);
 QString readDateHeader(const QString &allHeaders);
 
 // The clock text "yyyy-MM-dd hh:mm:ss" moved by seconds, in the same form; empty text when
-// clockText is not in that form. Plain calendar arithmetic: no time zone, no daylight saving.
+// clockText is not in that form or the result cannot be written in it (a year outside 1000
+// to 9999). Plain calendar arithmetic: no time zone, no daylight saving.
 QString addSecondsToClock(const QString &clockText, qint64 seconds);
 
 // toClock minus fromClock in seconds; nothing when either is not a clock text.

@@ -2,9 +2,14 @@
 #include "testfiles.h"
 #include "text/ansi.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using namespace zq;
@@ -75,6 +80,46 @@ private Q_SLOTS:
         zq::loadSavedLogin(&user, nullptr, path);
         QCOMPARE(user.text(), u"甲"_s);
         loadIniToText(u"vip_user_info"_s, u"login_user"_s, nullptr, path);
+    }
+
+    void saveLogin_failedWrite_keepsTheOldLoginWhole()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(u"cfg.ini"_s);
+        const QByteArray old = "[daili]\r\ncode=8\r\n[vip_user_info]\r\nlogin_user=old\r\nlogin_pass=oldpass\r\n";
+        QVERIFY(TestFiles::write(path, old));
+        const QString account = u"older"_s;
+        const QString password = u"a much longer password"_s;
+        {
+#ifdef Q_OS_UNIX
+            // The disk has room for the longer account alone, not for the password as well.
+            TestFiles::FileSizeLimit limit(old.size() + 4);
+            QVERIFY(limit.isSet());
+            zq::saveLogin(account, password, path);
+#elif defined(Q_OS_WIN)
+            // Another program holds the file without letting it be replaced.
+            const HANDLE held =
+                CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            QVERIFY(held != INVALID_HANDLE_VALUE);
+            zq::saveLogin(account, password, path);
+            CloseHandle(held);
+#else
+            QSKIP("POSIX resource limits or Windows sharing only");
+#endif
+        }
+        // Neither a new account with the old password nor anything left beside the file.
+        QCOMPARE(TestFiles::read(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{u"cfg.ini"_s});
+
+        zq::saveLogin(account, password, path);
+        QLineEdit user;
+        QLineEdit pass;
+        zq::loadSavedLogin(&user, &pass, path);
+        QCOMPARE(user.text(), account);
+        QCOMPARE(pass.text(), password);
     }
 };
 

@@ -22,9 +22,16 @@
 #include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using namespace zq;
@@ -121,20 +128,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("status"); // of mode "text"
         QTest::addColumn<QString>("shown");
-        QTest::newRow("ok without bar") << u"text"_s << u"ok"_s << u"ok"_s;
-        QTest::newRow("capital OK") << u"text"_s << u"OK|x"_s << u"OK|x"_s;
-        QTest::newRow("line break") << u"text"_s << u"密码错误[br]请重试"_s << u"密码错误\r\n请重试"_s;
-        QTest::newRow("null") << u"text"_s << u" null "_s << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
-        QTest::newRow("empty") << u"empty"_s << QString() << u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+        const QString noAnswer = u"登录失败，可能是网络问题，请稍候重试即可。"_s;
+        QTest::newRow("ok without bar") << u"text"_s << u"ok"_s << 200 << u"ok"_s;
+        QTest::newRow("capital OK") << u"text"_s << u"OK|x"_s << 200 << u"OK|x"_s;
+        QTest::newRow("line break") << u"text"_s << u"密码错误[br]请重试"_s << 200 << u"密码错误\r\n请重试"_s;
+        QTest::newRow("null") << u"text"_s << u" null "_s << 200 << noAnswer;
+        QTest::newRow("empty") << u"empty"_s << QString() << 0 << noAnswer;
+        // A server's error page is no answer of the service's, whatever it says.
+        QTest::newRow("500 that reads as a success") << u"text"_s << u"ok|server error page"_s << 500 << noAnswer;
     }
     void login_answers()
     {
         QFETCH(QString, mode);
         QFETCH(QString, body);
+        QFETCH(int, status);
         QFETCH(QString, shown);
         auto h = startedWindow();
-        QVERIFY(m_service.setFault(u"login"_s, mode, body));
+        QVERIFY(m_service.setFault(u"login"_s, mode, body, 0, status));
         const QByteArray cfgBefore = h->cfgBytes();
         login(*h, u"demo"_s, u"demo123"_s);
         QCOMPARE(h->shownTexts(), QStringList{shown});
@@ -469,6 +481,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("date");
         QTest::newRow("no complete answer") << u"drop"_s << QString();
         QTest::newRow("a date that is none") << u"date"_s << u"Tue, 31 Feb 2026 04:15:37 GMT"_s;
+        // The next report would fall after 9999-12-31 23:59:59, and no clock ever reaches it.
+        QTest::newRow("a date too late for the next report") << u"date"_s << u"Fri, 31 Dec 9999 15:58:00 GMT"_s;
     }
     void clock_withoutAReadableDateRunsFromLocalTime()
     {
@@ -525,24 +539,57 @@ private Q_SLOTS:
 
     void savedLogin_survivesTheNextStart_data()
     {
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("writable program folder: the file beside the program") << false;
-        QTest::newRow("read-only program folder: the user's own copy") << true;
+        QTest::addColumn<QString>("cfg");   // what cfg/cfg.ini is
+        QTest::addColumn<bool>("userCopy"); // the saved login is kept in the user's own copy
+        QTest::newRow("writable program folder: the file beside the program") << u"file"_s << false;
+        QTest::newRow("read-only program folder: the user's own copy") << u"read-only"_s << true;
+        QTest::newRow("a link to the user's own file: written there") << u"own link"_s << false;
+        QTest::newRow("a link to another user's file: the user's own copy") << u"other's link"_s << true;
+        QTest::newRow("a link that leads nowhere: the user's own copy") << u"dangling link"_s << true;
     }
     void savedLogin_survivesTheNextStart()
     {
-        QFETCH(bool, readOnly);
-        const QString userCopy = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
-        QFile::remove(userCopy);
+        QFETCH(QString, cfg);
+        QFETCH(bool, userCopy);
+        const bool link = cfg.endsWith(u"link"_s);
+#ifdef Q_OS_WIN
+        if (link)
+            QSKIP("symbolic links are made by the POSIX tests only");
+#else
+        if (cfg == u"other's link"_s && geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+#endif
+        const QString copyPath = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/cfg.ini"_s;
+        QFile::remove(copyPath);
         WindowHarness h(m_service.baseUrl(), m_service.baseUrl());
-        const QByteArray shipped = h.cfgBytes();
         const QString cfgFolder = h.programDir() + u"/cfg"_s;
         const auto restore = qScopeGuard([&] {
             QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::WriteOwner);
-            QFile::remove(userCopy);
+            QFile::remove(copyPath);
         });
-        if (readOnly) {
+        // A link's target lies outside the program folder, as /etc or another user's home would.
+        QTemporaryDir outside;
+        QVERIFY(outside.isValid());
+        const QString target = outside.filePath(u"cfg.ini"_s);
+        if (link) {
+            if (cfg == u"dangling link"_s)
+                QVERIFY(QFile::remove(h.cfgPath()));
+            else
+                QVERIFY(QFile::rename(h.cfgPath(), target));
+            QVERIFY(QFile::link(target, h.cfgPath()));
+        }
+#ifndef Q_OS_WIN
+        if (cfg == u"other's link"_s) {
+            // Group may read it, as a shared file of another user's; 65534 is nobody's.
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+            QCOMPARE(chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+        }
+        struct stat targetBefore = {};
+        const bool targetExisted = stat(QFile::encodeName(target).constData(), &targetBefore) == 0;
+#endif
+        const QByteArray shipped = h.cfgBytes();
+        if (cfg == u"read-only"_s) {
             QVERIFY(QFile::setPermissions(h.cfgPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
             QVERIFY(QFile::setPermissions(cfgFolder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
@@ -551,36 +598,59 @@ private Q_SLOTS:
             if (CfgLocation::canWrite(h.cfgPath()))
                 h.cfgWritable = [](const QString &) { return false; };
         }
-        const QString expectedPath = readOnly ? userCopy : h.cfgPath();
+        const QString expectedPath = userCopy ? copyPath : h.cfgPath();
+        // A link the program does not write through is named in the log, with why, at each start.
+        const QRegularExpression refused(u"cfg/cfg.ini is a symbolic link .* - the saved login is kept in "_s +
+                                         QRegularExpression::escape(copyPath) + u'$');
+        if (link && userCopy)
+            QTest::ignoreMessage(QtWarningMsg, refused);
 
         h.window->startUp();
         QCOMPARE(h.window->state().cfgPath, expectedPath);
-        QCOMPARE(QFile::exists(userCopy), readOnly);
-        if (readOnly) {
-            QFile copy(userCopy);
+        QCOMPARE(QFile::exists(copyPath), userCopy);
+        if (userCopy) {
+            QFile copy(copyPath);
 #ifdef Q_OS_WIN
             // In the user's own local application data (%LOCALAPPDATA%\<program>, not the roaming
             // profile), which only the user can read; in test mode Qt puts qttest between.
             const QString local = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
             const QString folder = local + u"/qttest/"_s + QCoreApplication::applicationName();
-            QVERIFY2(!local.isEmpty() && QFileInfo(userCopy).absolutePath().compare(folder, Qt::CaseInsensitive) == 0,
-                     qPrintable(userCopy));
+            QVERIFY2(!local.isEmpty() && QFileInfo(copyPath).absolutePath().compare(folder, Qt::CaseInsensitive) == 0,
+                     qPrintable(copyPath));
 #else
             QCOMPARE(copy.permissions() & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
 #endif
             QVERIFY(copy.open(QIODevice::ReadOnly));
-            QCOMPARE(copy.readAll(), shipped);
+            // Made from the shipped file; never from another user's, which may hold a login of theirs.
+            QCOMPARE(copy.readAll(), link ? QByteArray() : shipped);
         }
         login(h, u"demo"_s, u"demo123"_s);
         QVERIFY(h.window->windowTitle().endsWith(u"- demo"_s));
-        QCOMPARE(h.cfgBytes() == shipped, readOnly);
+        QCOMPARE(h.cfgBytes() == shipped, userCopy);
 
+        if (link && userCopy)
+            QTest::ignoreMessage(QtWarningMsg, refused);
         h.reopen();
         h.window->startUp();
         QCOMPARE(h.window->state().cfgPath, expectedPath);
         QCOMPARE(h.window->controls().loginUser->text(), u"demo"_s);
         QCOMPARE(h.window->controls().loginPass->text(), u"demo123"_s);
-        QCOMPARE(h.cfgBytes() == shipped, readOnly);
+        QCOMPARE(h.cfgBytes() == shipped, userCopy);
+#ifndef Q_OS_WIN
+        if (link) {
+            QVERIFY(QFileInfo(h.cfgPath()).isSymLink());
+            struct stat targetAfter = {};
+            const bool targetExists = stat(QFile::encodeName(target).constData(), &targetAfter) == 0;
+            // Nothing made where a link points to nothing; another user's file just as it was.
+            QCOMPARE(targetExists, targetExisted);
+            if (cfg == u"other's link"_s) {
+                QCOMPARE(targetAfter.st_ino, targetBefore.st_ino);
+                QCOMPARE(targetAfter.st_mode, targetBefore.st_mode);
+                QCOMPARE(targetAfter.st_uid, targetBefore.st_uid);
+                QCOMPARE(TestFiles::read(target), shipped);
+            }
+        }
+#endif
     }
 
     void savedLogin_isRestoredButNotSent()

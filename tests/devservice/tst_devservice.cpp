@@ -19,6 +19,8 @@
 #include <QTimeZone>
 #include <QUrl>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -355,6 +357,9 @@ void TestDevService::faults_data()
     QTest::newRow("empty registration") << u"reg"_s << u"empty"_s << QString() << reg << 200 << QByteArray("");
     QTest::newRow("kick on online") << u"online"_s << u"kick"_s << QString() << online << 200 << QByteArray("kick");
     QTest::newRow("text on login") << u"login"_s << u"text"_s << u"ok"_s << login << 200 << QByteArray("ok");
+    // An error page whose text reads like a good answer.
+    QTest::newRow("text with a status") << u"login"_s << u"text"_s << u"ok|server error page"_s << login << 500
+                                        << QByteArray("ok|server error page");
     QTest::newRow("text with reserved characters")
         << u"reg"_s << u"text"_s << u"a+b&c=d 注册"_s << reg << 200 << QByteArray("a+b&c=d 注册");
     QTest::newRow("badjson on softinfo") << u"softinfo"_s << u"badjson"_s << QString() << softInfo << 200
@@ -381,7 +386,8 @@ void TestDevService::faults()
     QFETCH(int, status);
     QFETCH(QByteArray, expected);
 
-    QVERIFY(m_service.setFault(target, mode, body));
+    // Mode "text" answers with the status of the row.
+    QVERIFY(m_service.setFault(target, mode, body, 0, mode == u"text"_s ? status : 0));
     const Answer answer =
         fetch(request.contains(u"caieventhandle"_s) ? "POST" : "GET", request, SoftInfoQuery.toLatin1());
     QVERIFY(answer.finished);
@@ -433,6 +439,12 @@ void TestDevService::faultForLimitedTimes()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"Bad Request"_s));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"fault not set"_s));
     QVERIFY(!m_service.setFault(u"login"_s, u"sometimes"_s));
+    // A status goes with "text" only, and only as a web server would send it.
+    for (const auto &[mode, status] : {std::pair{u"text"_s, 99}, std::pair{u"text"_s, 600}, std::pair{u"500"_s, 503}}) {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"Bad Request"_s));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"fault not set"_s));
+        QVERIFY(!m_service.setFault(u"login"_s, mode, u"x"_s, 0, status));
+    }
 }
 
 void TestDevService::silentAnswerDoesNotBlockOthers()

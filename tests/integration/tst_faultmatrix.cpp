@@ -56,8 +56,6 @@ const QString kRegNoAnswer = u"注册失败，可能是网络问题，请重试�
 const QString kKicked = u"您已经被踢下线，您的栖木账号在其它软件中重复登录！"_s;
 
 // The stand-in service's fault bodies and answers, as the user gets to read them.
-const QString k404Body = u"404 Not Found: 页面不存在"_s;
-const QString k500Body = u"500 Internal Server Error: 服务器内部错误"_s;
 const QString kBadJson = u"{\"shop_url\": \"http:\\/\\/x"_s;
 const QString kKickText = u"kick: 您的账号已在其它地方登录"_s;
 const QString kWrongPassword = u"账号或密码错误。\r\n请检查后重新输入。"_s;
@@ -134,10 +132,17 @@ class TestFaultMatrix : public QObject
 
     static void addRow(const char *name, const QString &target, const QString &mode, Expect expect,
                        const QStringList &shown, bool balloon, int tries, int waits = 0, int deadlineMs = 0,
-                       int times = 0, const QString &typed = {})
+                       int times = 0, const QString &typed = {}, const QString &body = {}, int status = 0)
     {
-        QTest::newRow(name) << target << mode << times << deadlineMs << typed << expect << shown << balloon << tries
-                            << waits;
+        QTest::newRow(name) << target << mode << body << status << times << deadlineMs << typed << expect << shown
+                            << balloon << tries << waits;
+    }
+
+    // An answer of that status whose body would be taken for the service's.
+    static void addStatusRow(const char *name, const QString &target, int status, const QString &body, Expect expect,
+                             const QStringList &shown, bool balloon, int tries)
+    {
+        addRow(name, target, u"text"_s, expect, shown, balloon, tries, 0, 0, 0, {}, body, status);
     }
 
 private Q_SLOTS:
@@ -160,6 +165,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("body");   // the answer of mode "text"
+        QTest::addColumn<int>("status");     // its status; 0: 200
         QTest::addColumn<int>("times");      // fault uses; 0: every request
         QTest::addColumn<int>("deadlineMs"); // 0: the program's own 9,999 ms
         QTest::addColumn<QString>("typed");  // login: the password; registration: the account
@@ -178,10 +185,13 @@ private Q_SLOTS:
         using E = Expect;
 
         // Software information at start-up: the tray icon does not exist yet, so no balloon
-        // can be shown; an empty answer is asked for once more. A non-200 answer's body is
-        // an answer, read like any text that is no JSON.
-        addRow("softinfo 404", info, u"404"_s, E::InfoNotJson, {}, false, 1);
-        addRow("softinfo 500", info, u"500"_s, E::InfoNotJson, {}, false, 1);
+        // can be shown; an empty answer is asked for once more. An answer with a status other
+        // than 200 is none, whatever its body.
+        addRow("softinfo 404", info, u"404"_s, E::InfoFailed, {}, false, 2);
+        addRow("softinfo 500", info, u"500"_s, E::InfoFailed, {}, false, 2);
+        addStatusRow("softinfo 500 with the service's JSON", info, 500,
+                     u"{\"shop_url\":\"http:\\/\\/127.0.0.1\\/plan.php?u={ACC}&p={PASS}\",\"annouce\":\"x\"}"_s,
+                     E::InfoFailed, {}, false, 2);
         addRow("softinfo silent", info, u"silent"_s, E::InfoFailed, {}, false, 2, 2, s);
         addRow("softinfo silent once, real deadline", info, u"silent"_s, E::InfoDistributed, {}, false, 2, 1, 0, 1);
         addRow("softinfo drop", info, u"drop"_s, E::InfoFailed, {}, false, 2);
@@ -191,10 +201,13 @@ private Q_SLOTS:
         addRow("softinfo huge", info, u"huge"_s, E::InfoFailed, {}, false, 2);
         addRow("softinfo kick", info, u"kick"_s, E::InfoNotJson, {}, false, 1);
 
-        // Login: a status other than 200 or no answer raises the balloon; an empty answer is
-        // the network-failure box; any other text is the service's refusal, shown as it came.
-        addRow("login 404", login, u"404"_s, E::LoginRefused, {k404Body}, true, 1);
-        addRow("login 500", login, u"500"_s, E::LoginRefused, {k500Body}, true, 1);
+        // Login: a status other than 200 or no answer raises the balloon and is the
+        // network-failure box, as an empty answer is; any other text is the service's
+        // refusal, shown as it came.
+        addRow("login 404", login, u"404"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1);
+        addRow("login 500", login, u"500"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1);
+        addStatusRow("login 500 that reads as a success", login, 500, u"ok|server error page"_s, E::LoginRefused,
+                     {kLoginNoAnswer}, true, 1);
         addRow("login silent", login, u"silent"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1, 1, s);
         addRow("login drop", login, u"drop"_s, E::LoginRefused, {kLoginNoAnswer}, true, 1);
         addRow("login empty", login, u"empty"_s, E::LoginRefused, {kLoginNoAnswer}, false, 1);
@@ -208,6 +221,7 @@ private Q_SLOTS:
         // information and the clock anew.
         addRow("online 404", online, u"404"_s, E::ReportGoesOn, {}, true, 1);
         addRow("online 500", online, u"500"_s, E::ReportGoesOn, {}, true, 1);
+        addStatusRow("online 500 that reads as kick", online, 500, u"kick"_s, E::ReportGoesOn, {}, true, 1);
         addRow("online silent", online, u"silent"_s, E::ReportGoesOn, {}, true, 1, 1, s);
         addRow("online drop", online, u"drop"_s, E::ReportGoesOn, {}, true, 1);
         addRow("online empty", online, u"empty"_s, E::ReportGoesOn, {}, false, 1);
@@ -216,10 +230,11 @@ private Q_SLOTS:
         addRow("online huge", online, u"huge"_s, E::ReportGoesOn, {}, true, 1);
         addRow("online kick", online, u"kick"_s, E::ReportKicked, {kKicked}, false, 1);
 
-        // Registration: "null" and no answer alike show the network-failure text; "ok"
-        // anywhere is success; anything else is shown.
-        addRow("reg 404", reg, u"404"_s, E::RegRefused, {k404Body}, true, 1);
-        addRow("reg 500", reg, u"500"_s, E::RegRefused, {k500Body}, true, 1);
+        // Registration: "null" and no answer (a status other than 200 among them) alike show
+        // the network-failure text; "ok" anywhere is success; anything else is shown.
+        addRow("reg 404", reg, u"404"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
+        addRow("reg 500", reg, u"500"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
+        addStatusRow("reg 500 that reads as created", reg, 500, u"ok"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
         addRow("reg silent", reg, u"silent"_s, E::RegRefused, {kRegNoAnswer}, true, 1, 1, s);
         addRow("reg drop", reg, u"drop"_s, E::RegRefused, {kRegNoAnswer}, true, 1);
         addRow("reg empty", reg, u"empty"_s, E::RegRefused, {kRegNoAnswer}, false, 1);
@@ -247,6 +262,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, target);
         QFETCH(QString, mode);
+        QFETCH(QString, body);
+        QFETCH(int, status);
         QFETCH(int, times);
         QFETCH(int, deadlineMs);
         QFETCH(QString, typed);
@@ -258,7 +275,7 @@ private Q_SLOTS:
 
         if (target == u"online"_s)
             QVERIFY(m_service.setFault(u"time"_s, u"date"_s, kDateHeader));
-        QVERIFY(m_service.setFault(target, mode, {}, times));
+        QVERIFY(m_service.setFault(target, mode, body, times, status));
 
         const QByteArray cfg = cfgWithSavedLogin(kSavedUser, kSavedPass);
         WindowHarness h(m_service.baseUrl(), m_service.baseUrl(), cfg);

@@ -10,9 +10,8 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -70,7 +69,12 @@ private Q_SLOTS:
     void write_existingFile_keepsItsMode();
     void write_targetIsDirectory_failsAndLeavesItAlone();
     void write_missingFolder_fails();
+    void write_throughLink_onlyToTheUsersOwnFile_data();
+    void write_throughLink_onlyToTheUsersOwnFile();
+    void write_diskFull_leavesOldFileWhole_data();
     void write_diskFull_leavesOldFileWhole();
+    void writeValues_data();
+    void writeValues();
 
     void cutAtNul_data();
     void cutAtNul();
@@ -469,46 +473,186 @@ void TestIni::write_missingFolder_fails()
     QVERIFY(!QFileInfo::exists(path(u"cfg"_s)));
 }
 
-void TestIni::write_diskFull_leavesOldFileWhole()
+void TestIni::write_throughLink_onlyToTheUsersOwnFile_data()
+{
+    QTest::addColumn<QString>("target"); // what cfg.ini, a symbolic link, leads to
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("the user's own file: written there, the link kept") << u"own"_s << true;
+    QTest::newRow("a link to a link to the user's own file") << u"chain"_s << true;
+    QTest::newRow("nothing: no file made where it points") << u"nothing"_s << false;
+    QTest::newRow("another user's file: left as it was") << u"other"_s << false;
+}
+
+void TestIni::write_throughLink_onlyToTheUsersOwnFile()
 {
 #ifdef Q_OS_UNIX
-    // A file-size limit fails the write of the new file part way, as a full disk does,
-    // and holds for root too (a read-only folder would not).
+    QFETCH(QString, target);
+    QFETCH(bool, written);
+    if (target == u"other"_s && geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    QVERIFY(QDir(m_dir.path()).mkdir(u"elsewhere"_s));
+    const QString targetFile = path(u"elsewhere/target.ini"_s);
+    const QByteArray file = sampleFile("\r\n");
+    if (target != u"nothing"_s) {
+        put(file, u"elsewhere/target.ini"_s);
+        QCOMPARE(chmod(QFile::encodeName(targetFile).constData(), 0640), 0);
+    }
+    // 65534 is nobody's.
+    if (target == u"other"_s)
+        QCOMPARE(chown(QFile::encodeName(targetFile).constData(), 65534, 65534), 0);
+    if (target == u"chain"_s) {
+        QVERIFY(QFile::link(targetFile, path(u"elsewhere/link.ini"_s)));
+        QVERIFY(QFile::link(path(u"elsewhere/link.ini"_s), path()));
+    } else {
+        QVERIFY(QFile::link(targetFile, path()));
+    }
+    struct stat before = {};
+    const bool existed = stat(QFile::encodeName(targetFile).constData(), &before) == 0;
+
+    QCOMPARE(writeIniValue(u"vip_user_info"_s, u"login_pass"_s, u"new"_s, path(), FileAccess::OwnerOnly), written);
+    QVERIFY(QFileInfo(path()).isSymLink());
+    struct stat after = {};
+    if (written) {
+        QVERIFY(contents(u"elsewhere/target.ini"_s).contains("login_pass=new\r\n"));
+        QCOMPARE(stat(QFile::encodeName(targetFile).constData(), &after), 0);
+        QCOMPARE(after.st_mode & 0777, mode_t(0600));
+    } else if (!existed) {
+        QVERIFY(!QFileInfo::exists(targetFile));
+    } else {
+        QCOMPARE(contents(u"elsewhere/target.ini"_s), file);
+        QCOMPARE(stat(QFile::encodeName(targetFile).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+    }
+    QStringList expected;
+    if (existed)
+        expected << u"target.ini"_s;
+    if (target == u"chain"_s)
+        expected.prepend(u"link.ini"_s);
+    QCOMPARE(
+        QDir(path(u"elsewhere"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        expected);
+#else
+    QSKIP("symbolic links are made by the POSIX tests only");
+#endif
+}
+
+void TestIni::write_diskFull_leavesOldFileWhole_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<qint64>("room"); // bytes the disk has beyond the old file's size
+
+    QTest::newRow("one value") << QStringList{u"login_user"_s} << qint64(16);
+    // Room for the first value's growth alone: a write of both must not leave it there.
+    QTest::newRow("two values of one section, in one write")
+        << QStringList{u"login_user"_s, u"login_pass"_s} << qint64(200 - 3 + 16);
+}
+
+void TestIni::write_diskFull_leavesOldFileWhole()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(qint64, room);
+    QList<IniValue> values;
+    for (const QString &key : std::as_const(keys))
+        values.append({key, QString(200, u'x')});
+    const auto write = [&values, this] {
+        return values.size() == 1 ? writeIniValue(u"vip_user_info"_s, values.first().key, values.first().value, path())
+                                  : writeIniValues(u"vip_user_info"_s, values, path());
+    };
     const QByteArray file = sampleFile("\r\n");
     put(file);
-    struct rlimit old;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = rlim_t(file.size() + 16);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool result = writeIniValue(u"vip_user_info"_s, u"login_user"_s, QString(200, u'x'), path());
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QVERIFY(!result);
-    QCOMPARE(contents(), file);
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-             QStringList{u"cfg.ini"_s});
+#ifdef Q_OS_UNIX
+    // A file-size limit fails the write of the new file part way, as a full disk does.
+    bool result = true;
+    {
+        TestFiles::FileSizeLimit limit(file.size() + room);
+        QVERIFY(limit.isSet());
+        result = write();
+    }
 #elif defined(Q_OS_WIN)
+    Q_UNUSED(room)
     // Another program holds the file open without letting it be replaced, as an editor or a
     // virus scanner may: the new file cannot take its place.
-    const QByteArray file = sampleFile("\r\n");
-    put(file);
     const HANDLE held =
         CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path()).utf16()), GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(held != INVALID_HANDLE_VALUE);
-    const bool result = writeIniValue(u"vip_user_info"_s, u"login_user"_s, QString(200, u'x'), path());
+    const bool result = write();
     CloseHandle(held);
+#else
+    QSKIP("POSIX resource limits or Windows sharing only");
+#endif
 
     QVERIFY(!result);
     QCOMPARE(contents(), file);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"cfg.ini"_s});
-#else
-    QSKIP("POSIX resource limits or Windows sharing only");
-#endif
+    QVERIFY(write());
+    for (const IniValue &value : std::as_const(values))
+        QCOMPARE(readIniValue(u"vip_user_info"_s, value.key, path()), value.value);
+}
+
+void TestIni::writeValues_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray file = sampleFile("\r\n");
+    const QStringList login{u"login_user"_s, u"login_pass"_s};
+    QTest::newRow("both into a new file")
+        << QByteArray() << u"vip_user_info"_s << login << QStringList{u"张三"_s, u"pw"_s} << true
+        << "[vip_user_info]\r\nlogin_user=" + gbk(u"张三"_s) + "\r\nlogin_pass=pw\r\n";
+    QByteArray both = file;
+    both.replace("login_user = bob", "login_user = ann").replace("login_pass=\"secret\"", "login_pass=pw2");
+    QTest::newRow("both changed, each in its own line")
+        << file << u"VIP_USER_INFO"_s << login << QStringList{u"ann"_s, u"pw2"_s} << true << both;
+    QByteArray added = file;
+    added.replace("code=A100\r\n", "code=A100\r\nmode=2\r\n");
+    QTest::newRow("one as it was, one new")
+        << file << u"daili"_s << QStringList{u"code"_s, u"mode"_s} << QStringList{u"A100"_s, u"2"_s} << true << added;
+    QTest::newRow("a new section for both")
+        << file << u"extra"_s << QStringList{u"a"_s, u"b"_s} << QStringList{u"1"_s, u"2"_s} << true
+        << file + "[extra]\r\na=1\r\nb=2\r\n";
+    QTest::newRow("both as they are") << QByteArray("[s]\r\na = 1\r\nb=2\r\n") << u"s"_s << QStringList{u"a"_s, u"b"_s}
+                                      << QStringList{u"1"_s, u"2"_s} << true << QByteArray("[s]\r\na = 1\r\nb=2\r\n");
+    // One value that could not be written makes a write of none: never one half of a login.
+    QTest::newRow("an empty value refuses both")
+        << file << u"vip_user_info"_s << login << QStringList{u"ann"_s, QString()} << false << file;
+    QTest::newRow("a line break refuses both")
+        << file << u"vip_user_info"_s << login << QStringList{u"ann"_s, u"p\r\n[x]"_s} << false << file;
+    QTest::newRow("a key that cannot be one refuses both")
+        << file << u"vip_user_info"_s << QStringList{u"login_user"_s, u"a=b"_s} << QStringList{u"ann"_s, u"v"_s}
+        << false << file;
+    QTest::newRow("nothing to write") << file << u"vip_user_info"_s << QStringList() << QStringList() << false << file;
+}
+
+void TestIni::writeValues()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, values);
+    QFETCH(bool, written);
+    QFETCH(QByteArray, after);
+    if (!before.isNull())
+        put(before);
+    QList<IniValue> entries;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        entries.append({keys.at(i), values.at(i)});
+    QCOMPARE(writeIniValues(section, entries, path(), FileAccess::OwnerOnly), written);
+    QCOMPARE(contents(), after);
+    if (written) {
+        for (const IniValue &entry : std::as_const(entries))
+            QCOMPARE(readIniValue(section, entry.key, path()), entry.value);
+    }
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"cfg.ini"_s});
 }
 
 void TestIni::cutAtNul_data()

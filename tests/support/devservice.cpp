@@ -141,13 +141,15 @@ bool DevService::clear()
     return control(u"_test/clear"_s) == "cleared";
 }
 
-bool DevService::setFault(const QString &target, const QString &mode, const QString &body, int times)
+bool DevService::setFault(const QString &target, const QString &mode, const QString &body, int times, int status)
 {
     QString query = u"_test/fault?target="_s + encoded(target) + u"&mode="_s + encoded(mode);
     if (!body.isEmpty())
         query += u"&body="_s + encoded(body);
     if (times > 0)
         query += u"&times="_s + QString::number(times);
+    if (status > 0)
+        query += u"&status="_s + QString::number(status);
     const bool ok = control(query).startsWith("fault ");
     if (!ok)
         qCWarning(lcDevService) << "fault not set:" << target << mode;

@@ -46,8 +46,9 @@ public:
 
     // Switches a fault on for target (softinfo, login, online, reg, time, plan); mode "none"
     // switches it off. body is the answer of mode "text" and the Date header of mode "date".
-    // times > 0 limits the fault to that many requests; 0 keeps it until cleared.
-    bool setFault(const QString &target, const QString &mode, const QString &body = {}, int times = 0);
+    // times > 0 limits the fault to that many requests; 0 keeps it until cleared. status > 0
+    // is the status of mode "text" (200 to 599; 200 when not given).
+    bool setFault(const QString &target, const QString &mode, const QString &body = {}, int times = 0, int status = 0);
 
     // The service's accounts: objects with "account", "password", "pt", "s", "email", "mac",
     // "regHash" and "hash" (the machine of the last good login).

@@ -275,6 +275,10 @@ void TestDateTime::addSecondsToClock_data()
     QTest::newRow("single digits") << u"2026-1-1 1:02:03"_s << qint64(1) << QString();
     QTest::newRow("31 February") << u"2026-02-31 00:00:00"_s << qint64(1) << QString();
     QTest::newRow("garbage") << u"clock"_s << qint64(1) << QString();
+    // A clock text has a four-digit year: beyond it there is no clock, not a fifth digit.
+    QTest::newRow("last second of 9999") << u"9999-12-31 23:59:58"_s << qint64(1) << u"9999-12-31 23:59:59"_s;
+    QTest::newRow("a report period past 9999") << u"9999-12-31 23:58:00"_s << qint64(600) << QString();
+    QTest::newRow("back before the year 1000") << u"1000-01-01 00:00:00"_s << qint64(-1) << QString();
 }
 
 void TestDateTime::addSecondsToClock()
