@@ -105,6 +105,7 @@ public:
         window.reset();
         window = std::make_unique<MainWindow>(m_config, m_seams);
         window->dialogs().setScriptedAnswer(true);
+        window->dialogs().setRecording(true);
     }
 
     QString programDir() const { return m_dir.path(); }
