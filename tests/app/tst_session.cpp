@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -635,6 +636,51 @@ private Q_SLOTS:
         // Before the first clock reading a tick only mirrors the page.
         QVERIFY(h->window->state().clockText.isEmpty());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
+    }
+
+    // The mirror reads a bounded part of the page's texts, and outplan is set only when what it
+    // would show changes: a tick that finds the page as before leaves the box alone.
+    void countDown_setsOutplanOnlyWhenItsTextChanges_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<QString>("tzIss");
+        QTest::addColumn<QString>("tzNums");
+        QTest::addColumn<QString>("outplan");
+        QTest::newRow("the same numbers on every tick")
+            << true << u"042期"_s << u"01 02"_s << u"投注期:042期\n01 02 \n"_s;
+        QTest::newRow("a carriage return alone between the numbers")
+            << true << u"042期"_s << u"01\r02"_s << u"投注期:042期\n01\n02 \n"_s;
+        QTest::newRow("no page yet") << false << QString() << QString() << u"没有发现可以复制的投注号码，请先组号！"_s;
+        QTest::newRow("numbers of 1 MiB: their first 4,096 characters")
+            << true << u"042期"_s << u"01a "_s.repeated(1 << 18)
+            << u"投注期:042期\n"_s + u"01 "_s.repeated(1024) + u" \n"_s;
+        QTest::newRow("a period of 1 MiB: its first 4,096 characters")
+            << true << u"期"_s.repeated(1 << 20) << u"7"_s << u"投注期:"_s + u"期"_s.repeated(4096) + u"\n7 \n"_s;
+    }
+    void countDown_setsOutplanOnlyWhenItsTextChanges()
+    {
+        QFETCH(bool, page);
+        QFETCH(QString, tzIss);
+        QFETCH(QString, tzNums);
+        QFETCH(QString, outplan);
+        // Before start-up the window has no page to read.
+        auto h = page ? startedWindow() : std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl());
+        if (page)
+            h->page->globals = {{u"tzIss"_s, tzIss}, {u"tzNums"_s, tzNums}};
+        QPlainTextEdit *box = h->window->controls().outplan;
+        QSignalSpy changes(box, &QPlainTextEdit::textChanged);
+        qsizetype afterFirstTick = 0;
+        for (int tick = 0; tick < 3; ++tick) {
+            const int answered = page ? h->page->answered : 0;
+            h->window->sessionClock().onCountDownTick();
+            if (page)
+                QTRY_COMPARE(h->page->answered, answered + 1);
+            QCOMPARE(box->toPlainText(), outplan);
+            if (tick == 0)
+                afterFirstTick = changes.size();
+        }
+        QVERIFY(afterFirstTick > 0);
+        QCOMPARE(changes.size(), afterFirstTick);
     }
 
     void savedLogin_survivesTheNextStart_data()

@@ -38,9 +38,10 @@ public:
         for (const QString &name : names)
             values.append(maxLength >= 0 ? globals.value(name).left(maxLength) : globals.value(name));
         QPointer<QObject> guard = context;
-        QTimer::singleShot(0, this, [guard, values, done] {
+        QTimer::singleShot(0, this, [this, guard, values, done] {
             if (guard)
                 done(values);
+            ++answered;
         });
     }
     void runScript(const QString &script) override { scripts.append(script); }
@@ -49,6 +50,7 @@ public:
     QStringList navigations;
     QStringList scripts;
     int reads = 0;
+    int answered = 0; // reads whose answer has been handed over
 
 private:
     QWidget *m_widget;
