@@ -101,6 +101,7 @@ private Q_SLOTS:
 
         QCOMPARE(h->window->state().curAccount, u"demo"_s);
         QCOMPARE(h->window->state().curPassword, u"demo123"_s);
+        QCOMPARE(h->logSecrets.scrub(u"console: demo123"_s), u"console: ***"_s);
         QVERIFY(h->shownTexts().isEmpty());
         QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
         const QByteArray cfg = h->cfgBytes();
@@ -155,6 +156,9 @@ private Q_SLOTS:
         QCOMPARE(h->shownTexts(), QStringList{shown});
         // A refused login keeps the attempt, saves nothing and leaves the box open.
         QCOMPARE(h->window->state().curAccount, u"demo"_s);
+        // The password was sent all the same: no log line shows it, not even in a path.
+        QCOMPARE(h->logSecrets.scrub(u"load failed: http://h/plan/demo/demo123/"_s),
+                 u"load failed: http://h/plan/demo/***/"_s);
         QCOMPARE(h->cfgBytes(), cfgBefore);
         QVERIFY(h->window->controls().loginBox->isVisibleTo(h->window.get()));
         QVERIFY(h->window->controls().loginButton->isEnabled());
@@ -749,6 +753,8 @@ private Q_SLOTS:
         QCOMPARE(h->window->controls().loginUser->text(), u"demo"_s);
         QCOMPARE(h->window->controls().loginPass->text(), u"demo123"_s);
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
+        // Not sent, but in the box and the file: no log line shows it.
+        QCOMPARE(h->logSecrets.scrub(u"p=demo123"_s), u"p=***"_s);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "browser/planpage.h"
 #include "recordingtray.h"
 #include "testfiles.h"
+#include "text/logsecrets.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +94,7 @@ public:
             };
         }
         seams.endProgram = [this](int code) { exits.append(code); };
+        seams.logSecrets = &logSecrets;
         seams.cfgWritable = [this](const QString &cfgFile) {
             return cfgWritable ? cfgWritable(cfgFile) : CfgLocation::canWrite(cfgFile);
         };
@@ -142,6 +144,8 @@ public:
     // Stands in for the check whether the settings file beside the program can be written.
     std::function<bool(const QString &cfgFile)> cfgWritable;
     std::shared_ptr<TrayLog> tray = std::make_shared<TrayLog>();
+    // The passwords the window told; not installed as the message handler, a test asks it.
+    LogSecrets logSecrets;
     FakePlanPage *page = nullptr; // null with a page of the test's own
     QList<int> exits;
     std::unique_ptr<MainWindow> window;
