@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace zq {
