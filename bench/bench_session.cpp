@@ -349,6 +349,7 @@ int main(int argc, char *argv[])
         seams.reportPeriod = qint16(options.reportPeriod);
     auto window = std::make_unique<MainWindow>(config, std::move(seams));
     window->dialogs().setScriptedAnswer(true);
+    window->dialogs().setRecording(true);
     window->startUp();
     window->show();
 

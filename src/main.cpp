@@ -6,6 +6,7 @@
 #include "desktop/singleinstance.h"
 #include "desktop/stopsignalwatcher.h"
 #include "programengine.h"
+#include "text/logsecrets.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -14,6 +15,11 @@
 
 int main(int argc, char *argv[])
 {
+    // The last line of defence for the passwords: every message that goes through Qt's
+    // logging, the plan page's console included, leaves without the ones the window has
+    // learned. Made first, so that it is gone only after everything that logs.
+    zq::LogSecrets logSecrets;
+    logSecrets.install();
     // How the embedded browser draws is settled before the application object exists.
     zq::ProgramEngine::beforeApplication();
     QApplication app(argc, argv);
@@ -36,6 +42,7 @@ int main(int argc, char *argv[])
 
     zq::MainWindow::Seams seams;
     seams.planPage = zq::ProgramEngine::makePlanPage;
+    seams.logSecrets = &logSecrets;
     zq::MainWindow window(zq::AppConfig::fromBuild(), std::move(seams));
 
     QObject::connect(&single, &zq::SingleInstance::activationRequested, &window,

@@ -8,6 +8,7 @@
 #include "net/webclient.h"
 #include "savedlogin.h"
 #include "serviceaddresses.h"
+#include "text/logsecrets.h"
 #include "texthelpers.h"
 
 #include <QGroupBox>
@@ -18,9 +19,9 @@
 namespace zq {
 
 LoginFlow::LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses,
-                     WebClient &web, QWidget *window, Actions actions)
+                     WebClient &web, QWidget *window, Actions actions, LogSecrets *logSecrets)
     : m_state(state), m_controls(controls), m_dialogs(dialogs), m_addresses(addresses), m_web(web), m_window(window),
-      m_actions(std::move(actions))
+      m_actions(std::move(actions)), m_logSecrets(logSecrets)
 {
 }
 
@@ -42,6 +43,12 @@ void LoginFlow::onLoginClicked()
     }
     m_state.curAccount = account;
     m_state.curPassword = password;
+    // From here on the password stands in the login's address and the plan page's: whatever
+    // quotes either, no log line shows it.
+    if (m_logSecrets) {
+        m_logSecrets->add(typedPassword);
+        m_logSecrets->add(password);
+    }
 
     m_controls.loginButton->setEnabled(false);
     m_controls.goToRegistrationButton->setEnabled(false);

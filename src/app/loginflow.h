@@ -10,6 +10,7 @@ class QWidget;
 namespace zq {
 
 class Dialogs;
+class LogSecrets;
 class ServiceAddresses;
 struct AppState;
 struct Controls;
@@ -26,8 +27,9 @@ public:
         std::function<void()> planPageOpened;      // the plan page was opened for the account
     };
 
+    // `logSecrets` (may be null) is told each password the login sends.
     LoginFlow(AppState &state, Controls &controls, Dialogs &dialogs, const ServiceAddresses &addresses, WebClient &web,
-              QWidget *window, Actions actions);
+              QWidget *window, Actions actions, LogSecrets *logSecrets);
     Q_DISABLE_COPY_MOVE(LoginFlow)
 
     // The click of vip_login.
@@ -46,6 +48,7 @@ private:
     WebClient &m_web;
     QPointer<QWidget> m_window;
     Actions m_actions;
+    LogSecrets *m_logSecrets;
 };
 
 } // namespace zq

@@ -66,8 +66,8 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     LoginFlow::Actions loginActions;
     loginActions.refreshSoftwareInfo = [this] { refreshSoftwareInfo(); };
     loginActions.planPageOpened = [this] { m_clock->planPageOpened(); };
-    m_login =
-        std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this, std::move(loginActions));
+    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this,
+                                          std::move(loginActions), m_seams.logSecrets);
     m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
     SessionClock::Actions clockActions;
     clockActions.openPlanPage = [this] { m_login->openPlanPage(); };
@@ -154,7 +154,7 @@ void MainWindow::refreshSoftwareInfo()
 
 void MainWindow::initWindow()
 {
-    loadSavedLogin(m_controls.loginUser, m_controls.loginPass, m_state.cfgPath);
+    loadSavedLogin(m_controls.loginUser, m_controls.loginPass, m_state.cfgPath, m_seams.logSecrets);
     // The start timer fires once, two seconds from now.
     m_controls.startTimer->setInterval(2000);
     m_controls.startTimer->start();

@@ -22,6 +22,7 @@ class SoftwareInfo;
 class TrayBackend;
 class TrayNotices;
 
+class LogSecrets;
 class PlanPage;
 class RegPlatforms;
 class WebClient;
@@ -46,6 +47,9 @@ public:
         // Seconds between online reports; the program keeps the service's ten minutes, a
         // benchmark of a long day shortens them.
         qint16 reportPeriod = 600;
+        // Told every password the window learns (typed at login, saved in the settings file),
+        // so that no log line shows one; the program's is its message handler.
+        LogSecrets *logSecrets = nullptr;
     };
 
     explicit MainWindow(AppConfig config);

@@ -17,6 +17,10 @@ namespace {
 
 // How long an unanswered read keeps the next one back: a hung page must not stop the mirror.
 constexpr qint64 kAnswerPatienceMs = 5000;
+// How much of tzIss and tzNums is read, cut in the page: far more than a period or a day's
+// numbers take, and little enough that a page holding megabytes in them costs the window
+// nothing each second.
+constexpr qsizetype kMirroredLength = 4096;
 
 } // namespace
 
@@ -26,7 +30,7 @@ void PlanMirror::refresh()
         return;
     if (!m_state.webCtl) {
         // No page to read yet (start-up has not reached the browser): nothing to copy.
-        m_controls.outplan->setPlainText(noBettingNumbersText());
+        show(m_controls.outplan, noBettingNumbersText());
         return;
     }
     if (m_pending && m_askedAt.isValid() && m_askedAt.elapsed() < kAnswerPatienceMs)
@@ -34,16 +38,27 @@ void PlanMirror::refresh()
     m_pending = true;
     m_askedAt.start();
     QPointer<QPlainTextEdit> outplan = m_controls.outplan;
-    m_state.webCtl->readGlobals({u"tzIss"_s, u"tzNums"_s}, outplan, [this, outplan](const QStringList &values) {
+    const auto answered = [this, outplan](const QStringList &values) {
         m_pending = false;
-        if (!outplan)
-            return;
-        // QPlainTextEdit keeps its lines with "\n"; the CR LF form is what the text means,
-        // and what a copy out of the box gives.
-        const QString shown = outplanText(values.value(0), values.value(1)).replace(u"\r\n"_s, u"\n"_s);
-        if (outplan->toPlainText() != shown)
-            outplan->setPlainText(shown);
-    });
+        if (outplan)
+            show(outplan, outplanText(values.value(0), values.value(1)));
+    };
+    m_state.webCtl->readGlobalsUpTo({u"tzIss"_s, u"tzNums"_s}, kMirroredLength, outplan, answered);
+}
+
+void PlanMirror::show(QPlainTextEdit *outplan, const QString &text)
+{
+    // QPlainTextEdit keeps its lines with "\n"; the CR LF form is what the text means, and
+    // what a copy out of the box gives.
+    const QString shown = QString(text).replace(u"\r\n"_s, u"\n"_s);
+    // Set only when it changes: setting lays the whole text out again. What the box made of
+    // the last text (a lone CR is a line break to it) is compared too, so that a user's edit
+    // in the box is still undone on the next tick.
+    if (shown == m_shown && outplan->toPlainText() == m_shownAs)
+        return;
+    outplan->setPlainText(shown);
+    m_shown = shown;
+    m_shownAs = outplan->toPlainText();
 }
 
 QString PlanMirror::outplanText(const QString &tzIss, const QString &tzNums)

@@ -1,6 +1,7 @@
 #include "savedlogin.h"
 
 #include "settingskeys.h"
+#include "text/logsecrets.h"
 
 #include <QLineEdit>
 
@@ -15,13 +16,16 @@ void loadIniToText(const QString &section, const QString &key, QLineEdit *box, c
         box->setText(value);
 }
 
-void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath)
+void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath, LogSecrets *logSecrets)
 {
     const auto load = [&cfgPath](const SettingsKey &setting, QLineEdit *box) {
         loadIniToText(setting.section.toString(), setting.key.toString(), box, cfgPath);
     };
     load(SettingsKeys::loginUser, loginUser);
     load(SettingsKeys::loginPass, loginPass);
+    // A secret whether or not the user signs in with it: the box, and the file, hold it.
+    if (logSecrets)
+        logSecrets->add(readSetting(SettingsKeys::loginPass, cfgPath));
 }
 
 void saveLogin(const QString &typedAccount, const QString &typedPassword, const QString &cfgPath)

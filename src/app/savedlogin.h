@@ -6,13 +6,17 @@ class QLineEdit;
 
 namespace zq {
 
+class LogSecrets;
+
 // Puts the stored value of `key` in `section` of the settings file into `box`, but only
 // when there is one: an empty or missing value leaves the box as it was. A null box is
 // allowed and does nothing.
 void loadIniToText(const QString &section, const QString &key, QLineEdit *box, const QString &cfgPath);
 
-// The account and password saved by the last successful login, back into the login box.
-void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath);
+// The account and password saved by the last successful login, back into the login box; the
+// saved password is told to `logSecrets` (when one is given).
+void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath,
+                    LogSecrets *logSecrets = nullptr);
 
 // Keeps the account and password of a successful login, as they were typed: both, or (when
 // the file cannot be written) neither, so the file never pairs one login's account with

@@ -6,10 +6,13 @@
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
 #include "devservice.h"
+#include "loopbackserver.h"
 #include "net/webclient.h"
 #include "text/jsontext.h"
+#include "urlrecorder.h"
 #include "windowharness.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -17,13 +20,17 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +108,7 @@ private Q_SLOTS:
 
         QCOMPARE(h->window->state().curAccount, u"demo"_s);
         QCOMPARE(h->window->state().curPassword, u"demo123"_s);
+        QCOMPARE(h->logSecrets.scrub(u"console: demo123"_s), u"console: ***"_s);
         QVERIFY(h->shownTexts().isEmpty());
         QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
         const QByteArray cfg = h->cfgBytes();
@@ -138,6 +146,16 @@ private Q_SLOTS:
         QTest::newRow("empty") << u"empty"_s << QString() << 0 << noAnswer;
         // A server's error page is no answer of the service's, whatever it says.
         QTest::newRow("500 that reads as a success") << u"text"_s << u"ok|server error page"_s << 500 << noAnswer;
+        // A box shows at most 2,000 characters of the service's text, then "…"; it never cuts
+        // a character beyond 16 bits or a line break in two.
+        const QString x1999(1999, u'x');
+        QTest::newRow("2,000 characters: shown whole") << u"text"_s << x1999 + u'y' << 200 << x1999 + u'y';
+        QTest::newRow("2,001 characters: the first 2,000 and …")
+            << u"text"_s << x1999 + u"yz"_s << 200 << x1999 + u"y…"_s;
+        QTest::newRow("a character beyond 16 bits at the cut: left out whole")
+            << u"text"_s << x1999 + u"😀z"_s << 200 << x1999 + u"…"_s;
+        QTest::newRow("a line break at the cut: left out whole")
+            << u"text"_s << x1999 + u"[br]z"_s << 200 << x1999 + u"…"_s;
     }
     void login_answers()
     {
@@ -152,6 +170,9 @@ private Q_SLOTS:
         QCOMPARE(h->shownTexts(), QStringList{shown});
         // A refused login keeps the attempt, saves nothing and leaves the box open.
         QCOMPARE(h->window->state().curAccount, u"demo"_s);
+        // The password was sent all the same: no log line shows it, not even in a path.
+        QCOMPARE(h->logSecrets.scrub(u"load failed: http://h/plan/demo/demo123/"_s),
+                 u"load failed: http://h/plan/demo/***/"_s);
         QCOMPARE(h->cfgBytes(), cfgBefore);
         QVERIFY(h->window->controls().loginBox->isVisibleTo(h->window.get()));
         QVERIFY(h->window->controls().loginButton->isEnabled());
@@ -276,6 +297,8 @@ private Q_SLOTS:
         QTest::newRow("null") << u"text"_s << u"null"_s << u"注册失败，可能是网络问题，请重试！"_s;
         QTest::newRow("empty") << u"empty"_s << QString() << u"注册失败，可能是网络问题，请重试！"_s;
         QTest::newRow("refusal") << u"text"_s << u"账号已存在[br]请换一个"_s << u"账号已存在\r\n请换一个"_s;
+        QTest::newRow("a refusal of 2,001 characters: the first 2,000 and …")
+            << u"text"_s << QString(2001, u'x') << QString(2000, u'x') + u'…';
     }
     void registration_failures()
     {
@@ -293,6 +316,104 @@ private Q_SLOTS:
         QCOMPARE(h->shownTexts(), QStringList{shown});
         QVERIFY(c.registrationBox->isVisibleTo(h->window.get()));
         QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
+    }
+
+    // The service's refusal in the real box, as the user gets it: as text, whatever markup it
+    // holds, with no link to follow, and in a box that stays on the screen.
+    void refusal_isShownAsTextInABoxOnTheScreen_data()
+    {
+        QTest::addColumn<bool>("registration");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("shown"); // null: a part of the answer, cut, and "…"
+        const QString file = u"请<a href=\"file:///etc/passwd\">点此续费</a>"_s;
+        QTest::newRow("login: a link to a local file") << false << file << file;
+        const QString share = u"账号已存在，<a href='smb://192.0.2.1/share'>点此</a>找回<b>密码</b>"_s;
+        QTest::newRow("registration: a link to a network share") << true << share << share;
+        QTest::newRow("login: 3 MB on one line") << false << u"请续费"_s.repeated(333'334) << QString();
+        QString lines;
+        for (int i = 0; i < 100'000; ++i)
+            lines += u"第"_s + QString::number(i) + u"行[br]"_s;
+        QTest::newRow("registration: 100,000 lines") << true << lines << QString();
+    }
+    void refusal_isShownAsTextInABoxOnTheScreen()
+    {
+        QFETCH(bool, registration);
+        QFETCH(QString, answer);
+        QFETCH(QString, shown);
+        LoopbackServer service;
+        service.setHandler([body = answer.toUtf8()](const LoopbackServer::Received &, int) {
+            LoopbackServer::Answer reply;
+            reply.contentType = "text/plain; charset=utf-8";
+            reply.body = body;
+            return reply;
+        });
+        WindowHarness h(service.base());
+        h.window->startUp();
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        const Controls &c = h.window->controls();
+        if (registration) {
+            h.window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+            c.regUser->setText(u"u1"_s);
+            c.regPass->setText(u"p1"_s);
+            c.regPlatformAccount->setText(u"s1"_s);
+            // No software information from this service: one platform to choose all the same.
+            c.regPlatform->addItem(u"好运来"_s, u"102"_s);
+        } else {
+            h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+            c.loginUser->setText(u"demo"_s);
+            c.loginPass->setText(u"demo123"_s);
+        }
+        // The real box this time: it is read, clicked all over and closed.
+        h.window->dialogs().setScriptedAnswer(std::nullopt);
+        UrlRecorder browser;
+        bool seen = false;
+        Qt::TextFormat format = Qt::AutoText;
+        QString text;
+        QRect box;
+        QRect screen;
+        QTimer boxWatch;
+        boxWatch.setInterval(10);
+        connect(&boxWatch, &QTimer::timeout, this, [&] {
+            auto *messageBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!messageBox || !messageBox->isVisible())
+                return;
+            boxWatch.stop();
+            seen = true;
+            box = messageBox->frameGeometry();
+            screen = messageBox->screen()->availableGeometry();
+            if (auto *label = messageBox->findChild<QLabel *>(u"qt_msgbox_label"_s)) {
+                format = label->textFormat();
+                text = label->text();
+                // Wherever the user clicks on the text, nothing opens.
+                const QRect area = label->rect() & QRect(0, 0, 800, 120);
+                for (int y = area.top() + 1; y < area.bottom() && browser.urls.isEmpty(); y += 3)
+                    for (int x = area.left() + 1; x < area.right() && browser.urls.isEmpty(); x += 3)
+                        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(x, y));
+            }
+            messageBox->button(QMessageBox::Ok)->click();
+        });
+        boxWatch.start();
+        QTest::mouseClick(registration ? c.registerButton : c.loginButton, Qt::LeftButton);
+        boxWatch.stop();
+
+        QVERIFY(seen);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(browser.urls, QList<QUrl>{});
+        if (!shown.isNull()) {
+            QCOMPARE(text, shown);
+        } else {
+            const QString message = QString(answer).replace(u"[br]"_s, u"\r\n"_s);
+            QVERIFY2(text.endsWith(u'…') && text.size() <= 2001, qPrintable(text.right(40)));
+            QVERIFY(message.startsWith(text.chopped(1)));
+        }
+        QVERIFY2(screen.contains(box), qPrintable(u"box %1,%2 %3x%4 on a screen of %5x%6"_s.arg(box.x())
+                                                      .arg(box.y())
+                                                      .arg(box.width())
+                                                      .arg(box.height())
+                                                      .arg(screen.width())
+                                                      .arg(screen.height())));
+        QVERIFY(c.loginButton->isEnabled() && c.registerButton->isEnabled());
     }
 
     void registration_blankFieldSendsNothing()
@@ -537,6 +658,51 @@ private Q_SLOTS:
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
     }
 
+    // The mirror reads a bounded part of the page's texts, and outplan is set only when what it
+    // would show changes: a tick that finds the page as before leaves the box alone.
+    void countDown_setsOutplanOnlyWhenItsTextChanges_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<QString>("tzIss");
+        QTest::addColumn<QString>("tzNums");
+        QTest::addColumn<QString>("outplan");
+        QTest::newRow("the same numbers on every tick")
+            << true << u"042期"_s << u"01 02"_s << u"投注期:042期\n01 02 \n"_s;
+        QTest::newRow("a carriage return alone between the numbers")
+            << true << u"042期"_s << u"01\r02"_s << u"投注期:042期\n01\n02 \n"_s;
+        QTest::newRow("no page yet") << false << QString() << QString() << u"没有发现可以复制的投注号码，请先组号！"_s;
+        QTest::newRow("numbers of 1 MiB: their first 4,096 characters")
+            << true << u"042期"_s << u"01a "_s.repeated(1 << 18)
+            << u"投注期:042期\n"_s + u"01 "_s.repeated(1024) + u" \n"_s;
+        QTest::newRow("a period of 1 MiB: its first 4,096 characters")
+            << true << u"期"_s.repeated(1 << 20) << u"7"_s << u"投注期:"_s + u"期"_s.repeated(4096) + u"\n7 \n"_s;
+    }
+    void countDown_setsOutplanOnlyWhenItsTextChanges()
+    {
+        QFETCH(bool, page);
+        QFETCH(QString, tzIss);
+        QFETCH(QString, tzNums);
+        QFETCH(QString, outplan);
+        // Before start-up the window has no page to read.
+        auto h = page ? startedWindow() : std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl());
+        if (page)
+            h->page->globals = {{u"tzIss"_s, tzIss}, {u"tzNums"_s, tzNums}};
+        QPlainTextEdit *box = h->window->controls().outplan;
+        QSignalSpy changes(box, &QPlainTextEdit::textChanged);
+        qsizetype afterFirstTick = 0;
+        for (int tick = 0; tick < 3; ++tick) {
+            const int answered = page ? h->page->answered : 0;
+            h->window->sessionClock().onCountDownTick();
+            if (page)
+                QTRY_COMPARE(h->page->answered, answered + 1);
+            QCOMPARE(box->toPlainText(), outplan);
+            if (tick == 0)
+                afterFirstTick = changes.size();
+        }
+        QVERIFY(afterFirstTick > 0);
+        QCOMPARE(changes.size(), afterFirstTick);
+    }
+
     void savedLogin_survivesTheNextStart_data()
     {
         QTest::addColumn<QString>("cfg");   // what cfg/cfg.ini is
@@ -659,6 +825,8 @@ private Q_SLOTS:
         QCOMPARE(h->window->controls().loginUser->text(), u"demo"_s);
         QCOMPARE(h->window->controls().loginPass->text(), u"demo123"_s);
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
+        // Not sent, but in the box and the file: no log line shows it.
+        QCOMPARE(h->logSecrets.scrub(u"p=demo123"_s), u"p=***"_s);
     }
 };
 

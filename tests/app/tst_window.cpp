@@ -677,6 +677,30 @@ private Q_SLOTS:
         QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QVERIFY(!h.window->isVisible());
     }
+
+    // What the program's boxes showed is nobody's business afterwards: only a test keeps it.
+    void dialogs_ofTheProgramKeepNothingOfWhatTheyShowed()
+    {
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Dialogs dialogs(&window);
+        QStringList closed;
+        QTimer boxWatch;
+        boxWatch.setInterval(10);
+        connect(&boxWatch, &QTimer::timeout, this, [&closed] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            closed.append(box->text());
+            box->button(QMessageBox::Ok)->click();
+        });
+        boxWatch.start();
+        dialogs.information(u"登录失败，可能是网络问题，请稍候重试即可。"_s);
+        boxWatch.stop();
+        QCOMPARE(closed, QStringList{u"登录失败，可能是网络问题，请稍候重试即可。"_s});
+        QCOMPARE(dialogs.shown().size(), 0);
+    }
 };
 
 QTEST_MAIN(TestWindow)

@@ -35,6 +35,6 @@ private:
     {
         return {QStringLiteral("http"), QStringLiteral("https"),  QStringLiteral("file"),
                 QStringLiteral("ftp"),  QStringLiteral("mailto"), QStringLiteral("javascript"),
-                QStringLiteral("data"), QStringLiteral("about")};
+                QStringLiteral("data"), QStringLiteral("about"),  QStringLiteral("smb")};
     }
 };

@@ -5,6 +5,7 @@
 #include "browser/planpage.h"
 #include "recordingtray.h"
 #include "testfiles.h"
+#include "text/logsecrets.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,9 +39,10 @@ public:
         for (const QString &name : names)
             values.append(maxLength >= 0 ? globals.value(name).left(maxLength) : globals.value(name));
         QPointer<QObject> guard = context;
-        QTimer::singleShot(0, this, [guard, values, done] {
+        QTimer::singleShot(0, this, [this, guard, values, done] {
             if (guard)
                 done(values);
+            ++answered;
         });
     }
     void runScript(const QString &script) override { scripts.append(script); }
@@ -49,6 +51,7 @@ public:
     QStringList navigations;
     QStringList scripts;
     int reads = 0;
+    int answered = 0; // reads whose answer has been handed over
 
 private:
     QWidget *m_widget;
@@ -91,6 +94,7 @@ public:
             };
         }
         seams.endProgram = [this](int code) { exits.append(code); };
+        seams.logSecrets = &logSecrets;
         seams.cfgWritable = [this](const QString &cfgFile) {
             return cfgWritable ? cfgWritable(cfgFile) : CfgLocation::canWrite(cfgFile);
         };
@@ -105,6 +109,7 @@ public:
         window.reset();
         window = std::make_unique<MainWindow>(m_config, m_seams);
         window->dialogs().setScriptedAnswer(true);
+        window->dialogs().setRecording(true);
     }
 
     QString programDir() const { return m_dir.path(); }
@@ -139,6 +144,8 @@ public:
     // Stands in for the check whether the settings file beside the program can be written.
     std::function<bool(const QString &cfgFile)> cfgWritable;
     std::shared_ptr<TrayLog> tray = std::make_shared<TrayLog>();
+    // The passwords the window told; not installed as the message handler, a test asks it.
+    LogSecrets logSecrets;
     FakePlanPage *page = nullptr; // null with a page of the test's own
     QList<int> exits;
     std::unique_ptr<MainWindow> window;
