@@ -1,5 +1,8 @@
-// The rules every engine's plan page follows, engine-free: the page that comes back by itself.
-// Qt WebEngine's page is tested with them in tst_planpage.
+// The rules every engine's plan page follows, engine-free: the page that comes back by itself,
+// the gate for new windows and the throttle of what a page logs. Qt WebEngine's page is tested
+// with them in tst_planpage.
+#include "browser/logthrottle.h"
+#include "browser/newwindowgate.h"
 #include "browser/recoveringplanpage.h"
 #include "fakeplanpage.h"
 #include "planpagereads.h"
@@ -134,6 +137,104 @@ private Q_SLOTS:
         r.recovering.readGlobals({u"tzNums"_s}, this, [&](const QStringList &read) { values = read; });
         Q_EMIT r.page->loadFinished(false);
         QTRY_COMPARE(values, QStringList{QString()});
+    }
+
+    void newWindowGate_data()
+    {
+        // click: the page's widget saw a click; open, open-by-script: a request the engine calls
+        // user-initiated, or not.
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<int>("afterClickMs");
+        QTest::addColumn<bool>("seesUserActions");
+        QTest::addColumn<QList<bool>>("admitted");
+
+        QTest::newRow("no click") << QStringList{u"open"_s} << 5000 << true << QList<bool>{false};
+        QTest::newRow("a click, and the engine says so")
+            << QStringList{u"click"_s, u"open"_s} << 5000 << true << QList<bool>{true};
+        QTest::newRow("a click, but the engine says the script opened it")
+            << QStringList{u"click"_s, u"open-by-script"_s} << 5000 << true << QList<bool>{false};
+        QTest::newRow("the click too long ago")
+            << QStringList{u"click"_s, u"open"_s} << 0 << true << QList<bool>{false};
+        QTest::newRow("three a minute") << QStringList{u"click"_s, u"open"_s,  u"open"_s, u"open"_s,
+                                                       u"open"_s,  u"click"_s, u"open"_s}
+                                        << 5000 << true << QList<bool>{true, true, true, false, false};
+        QTest::newRow("a page that sees no clicks goes by the engine's word")
+            << QStringList{u"open"_s, u"open-by-script"_s} << 5000 << false << QList<bool>{true, false};
+    }
+
+    void newWindowGate()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(int, afterClickMs);
+        QFETCH(bool, seesUserActions);
+        QFETCH(QList<bool>, admitted);
+
+        NewWindowGate::Rules rules;
+        rules.afterUserAction = std::chrono::milliseconds(afterClickMs);
+        rules.seesUserActions = seesUserActions;
+        rules.reportAfter = 10ms;
+        QStringList lines;
+        NewWindowGate gate([&](const QString &line) { lines.append(line); }, rules);
+        QList<bool> answers;
+        for (const QString &event : events) {
+            if (event == u"click")
+                gate.noteUserAction();
+            else
+                answers.append(gate.admit(event == u"open"));
+        }
+        QCOMPARE(answers, admitted);
+        const qint64 refused = admitted.count(false);
+        QCOMPARE(gate.refused(), refused);
+        if (refused == 0) {
+            QCOMPARE(lines, QStringList{});
+            return;
+        }
+        // All of them in one line, told once.
+        QTRY_COMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).startsWith(u"refused %1 new windows"_s.arg(refused)), qPrintable(lines.at(0)));
+    }
+
+    void newWindowGate_tellsWhatIsLeftWhenItGoes()
+    {
+        QStringList lines;
+        {
+            NewWindowGate gate([&](const QString &line) { lines.append(line); });
+            for (int i = 0; i < 1000; ++i)
+                gate.admit(false);
+        }
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).startsWith(u"refused 1000 new windows"_s), qPrintable(lines.at(0)));
+    }
+
+    void logThrottle_fewLinesAWindowThenTheCount()
+    {
+        QStringList lines;
+        LogThrottle throttle([&](const QString &line) { lines.append(line); }, 3, 50ms);
+        int admitted = 0;
+        for (int i = 0; i < 1000; ++i)
+            admitted += throttle.admit() ? 1 : 0;
+        QCOMPARE(admitted, 3);
+        QCOMPARE(throttle.pending(), 997);
+        QVERIFY(lines.isEmpty());
+        // The count comes when the window ends, whether the page says more or not.
+        QTRY_COMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).startsWith(u"997 more lines"_s), qPrintable(lines.at(0)));
+        QVERIFY(throttle.admit());
+    }
+
+    void logThrottle_quietPageLosesNothing()
+    {
+        QStringList lines;
+        {
+            LogThrottle throttle([&](const QString &line) { lines.append(line); }, 3, 1h);
+            QVERIFY(throttle.admit());
+            QVERIFY(throttle.admit());
+            QVERIFY(throttle.admit());
+            QVERIFY(!throttle.admit());
+        }
+        // Told when the throttle goes, not lost with it.
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.at(0).startsWith(u"1 more lines"_s), qPrintable(lines.at(0)));
     }
 };
 
