@@ -1,6 +1,7 @@
 #include "programengine.h"
 
 #include "browser/deferredplanpage.h"
+#include "browser/recoveringplanpage.h"
 
 #if defined(ZQ_ENGINE_MODULE_FILE) || defined(ZQ_ENGINE_LINKED)
 #include "browser/enginesetup.h"
@@ -33,7 +34,7 @@ void beforeApplication()
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
 {
 #if defined(ZQ_ENGINE_LINKED)
-    return std::make_unique<WebEnginePlanPage>(parentWidget);
+    auto page = std::make_unique<WebEnginePlanPage>(parentWidget);
 #else
     DeferredPlanPage::Engine engine;
 #if defined(ZQ_ENGINE_MODULE_FILE)
@@ -42,8 +43,10 @@ std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
 #elif defined(ZQ_ENGINE_CONTROL)
     engine.createPage = &BrowserControlPlanPage::create;
 #endif
-    return std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine));
+    auto page = std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine));
 #endif
+    // Whatever the engine, a page that fails to load or is lost comes back by itself.
+    return std::make_unique<RecoveringPlanPage>(std::move(page));
 }
 
 } // namespace ProgramEngine

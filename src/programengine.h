@@ -18,7 +18,7 @@ namespace ProgramEngine {
 // First thing in main(), before the application object exists: how the engine will draw.
 void beforeApplication();
 
-// The plan page for the window.
+// The plan page for the window, inside the page that reloads it when it fails or is lost.
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
 
 } // namespace ProgramEngine

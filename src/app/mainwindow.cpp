@@ -149,7 +149,9 @@ QString MainWindow::settingsPath() const
 
 void MainWindow::refreshSoftwareInfo()
 {
-    m_softwareInfo->refreshSoftwareInfo();
+    // The service is there again: a plan page that could not load need not wait for its next try.
+    if (m_softwareInfo->refreshSoftwareInfo() && m_planPage)
+        m_planPage->serviceAnswered();
 }
 
 void MainWindow::initWindow()

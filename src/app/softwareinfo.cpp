@@ -46,7 +46,7 @@ SoftwareInfo::Request SoftwareInfo::startUpRequest(const AppConfig &config)
     return {addresses.softwareInfo() + query, query};
 }
 
-void SoftwareInfo::refreshSoftwareInfo()
+bool SoftwareInfo::refreshSoftwareInfo()
 {
     setConstants(m_state, m_config);
 
@@ -55,16 +55,17 @@ void SoftwareInfo::refreshSoftwareInfo()
 
     QString answer = m_web.postWebContent(m_state.softinfoUrl + query, query);
     if (m_web.stopped())
-        return;
+        return false;
     if (answer.isEmpty())
         answer = m_web.postWebContent(m_state.softinfoUrl + query, query);
     if (answer.isEmpty()) {
         qCInfo(lcApp) << "no software information after two tries";
         if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
             notice->setText(failureNotice());
-        return;
+        return false;
     }
     distribute(answer.replace(QStringLiteral("\\/"), QStringLiteral("/")));
+    return true;
 }
 
 void SoftwareInfo::distribute(const QString &answer)

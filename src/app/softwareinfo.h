@@ -21,7 +21,8 @@ public:
                  RegPlatforms &platforms, const AppConfig &config);
     Q_DISABLE_COPY_MOVE(SoftwareInfo)
 
-    void refreshSoftwareInfo();
+    // True when the service answered (the answer was distributed).
+    bool refreshSoftwareInfo();
 
     // The address and body of the request that refreshSoftwareInfo sends at start-up: the program sends
     // it ahead while the window is being built.

@@ -99,6 +99,7 @@ void DeferredPlanPage::loadEngine()
     view->show();
     m_engine->setSilent(m_silent);
     connect(m_engine, &PlanPage::loadFinished, this, &PlanPage::loadFinished);
+    connect(m_engine, &PlanPage::pageLost, this, &PlanPage::pageLost);
 }
 
 void DeferredPlanPage::showNoEngineNotice(const QString &why)
@@ -143,6 +144,12 @@ void DeferredPlanPage::runScript(const QString &script)
 {
     if (m_engine)
         m_engine->runScript(script);
+}
+
+void DeferredPlanPage::serviceAnswered()
+{
+    if (m_engine)
+        m_engine->serviceAnswered();
 }
 
 void DeferredPlanPage::setSilent(bool silent)

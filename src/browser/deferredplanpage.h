@@ -46,6 +46,7 @@ public:
                          GlobalsCallback done) override;
     void runScript(const QString &script) override;
     void setSilent(bool silent) override;
+    void serviceAnswered() override;
 
     // Whether the engine's page is there: false before the first navigation and without an engine.
     bool engineLoaded() const { return m_engine != nullptr; }

@@ -52,9 +52,17 @@ public:
     // Silent: the page may open no dialog and no window of its own.
     virtual void setSilent(bool silent) { Q_UNUSED(silent) }
 
+    // The service answered the program again (its software information came): a page that is
+    // down may try once more at once. Nothing to do for a page that does not come back by itself.
+    virtual void serviceAnswered() {}
+
 Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.
     void loadFinished(bool ok);
+    // The page went away under the program: its page process ended (crashed, killed, out of
+    // memory), or the page stopped answering and the engine ended the process itself. Only a
+    // new navigation brings it back.
+    void pageLost();
 
 protected:
     // The hidden widget that the window places and the page's own widgets fill, edge to edge.

@@ -222,6 +222,28 @@ private Q_SLOTS:
         QCOMPARE(h.window->controls().platformLink(2)->text(), u"C |"_s);
     }
 
+    // A plan page that could not load tries again when the service is seen to answer.
+    void answer_isToldToThePlanPage_data()
+    {
+        QTest::addColumn<QByteArrayList>("answers");
+        QTest::addColumn<int>("told");
+        QTest::newRow("an answer") << QByteArrayList{kGoodAnswer} << 1;
+        QTest::newRow("an answer that is not JSON") << QByteArrayList{"<html>oops</html>"} << 1;
+        QTest::newRow("the second try answers") << QByteArrayList{QByteArray(), kGoodAnswer} << 1;
+        QTest::newRow("no answer in two tries") << QByteArrayList{QByteArray(), QByteArray()} << 0;
+    }
+    void answer_isToldToThePlanPage()
+    {
+        QFETCH(QByteArrayList, answers);
+        QFETCH(int, told);
+        LoopbackServer server;
+        server.setHandler(
+            [answers](const LoopbackServer::Received &, int call) { return textAnswer(answers.value(call)); });
+        WindowHarness h(server.base());
+        h.window->refreshSoftwareInfo();
+        QCOMPARE(h.page->serviceAnswers, told);
+    }
+
     void stopSignalDuringTheWait_endsStartUpThere()
     {
         LoopbackServer server;
