@@ -52,10 +52,21 @@ private:
     BrowserControlPlanPage *const m_page;
 };
 
-BrowserControlPlanPage::BrowserControlPlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
+BrowserControlPlanPage::BrowserControlPlanPage(QWidget *parentWidget)
+    : PlanPage(parentWidget), m_newWindows([](const QString &line) { qCInfo(lcBrowser).noquote() << line; }),
+      m_pageLog([](const QString &line) { qCDebug(lcBrowser).noquote() << line; })
 {
     m_host = new BrowserControlHost(this, parentWidget);
     m_host->setObjectName(u"zq_main_web_control"_s);
+    m_startWatch.setSingleShot(true);
+    m_startWatch.setInterval(navigationStartTimeout);
+    connect(&m_startWatch, &QTimer::timeout, this, [this] {
+        if (m_navigationStarted || !m_loading)
+            return;
+        qCInfo(lcBrowser) << "the browser control did not begin the navigation";
+        m_loading = false;
+        finishLoad(false);
+    });
 }
 
 BrowserControlPlanPage *BrowserControlPlanPage::create(QWidget *parentWidget, QString *why)
@@ -235,13 +246,16 @@ void BrowserControlPlanPage::navigate(const QString &url)
     V_VT(address.get()) = VT_BSTR;
     V_BSTR(address.get()) = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(target.utf16()), UINT(target.size()));
     const HRESULT result = m_browser->Navigate2(address.get(), nullptr, nullptr, nullptr, nullptr);
-    // The control asks its container before it leaves the document, inside this call: a
-    // navigation it did not start (refused, or held back by the page) leaves nothing loading.
-    if (FAILED(result) || !m_navigationStarted) {
+    if (FAILED(result)) {
         qCWarning(lcBrowser).noquote() << "the browser control did not navigate:" << hresultText(result);
         m_loading = false;
         finishLoad(false);
+        return;
     }
+    // The control asks its container before it leaves the document; a navigation it never
+    // begins (held back by the page) must not leave the page loading for ever.
+    if (!m_navigationStarted)
+        m_startWatch.start();
 }
 
 bool BrowserControlPlanPage::isTopFrame(IDispatch *frame) const
@@ -279,6 +293,7 @@ bool BrowserControlPlanPage::beforeNavigate(IDispatch *frame, const QString &url
         m_failed = false;
         m_documentArrived = false;
         m_navigationStarted = true;
+        m_startWatch.stop();
         ++m_generation;
     }
     return true;
@@ -318,10 +333,13 @@ bool BrowserControlPlanPage::navigateError(IDispatch *frame, const QString &url,
     return true;
 }
 
-bool BrowserControlPlanPage::newWindow(const QString &url)
+bool BrowserControlPlanPage::newWindow(const QString &url, bool userInitiated)
 {
     if (!m_silent)
         return false;
+    // A page opening windows in a loop, or without the user's click, opens none.
+    if (!m_newWindows.admit(userInitiated))
+        return true;
     if (isWebUrl(QUrl(url))) {
         qCInfo(lcBrowser).noquote() << "new window sent to the default browser:" << loggableUrl(url);
         openUrl(url);
@@ -335,19 +353,30 @@ bool BrowserControlPlanPage::showMessage(const QString &text, DWORD type, LRESUL
 {
     if (!m_silent)
         return false;
+    const char *how = "confirm answered silently with no:";
     switch (type & MB_TYPEMASK) {
     case MB_OK:
-        qCInfo(lcBrowser) << "alert answered silently:" << loggableText(text);
+        how = "alert answered silently:";
         *result = IDOK;
         break;
     case MB_YESNO:
-        qCInfo(lcBrowser) << "confirm answered silently with no:" << loggableText(text);
         *result = IDNO;
         break;
     default:
-        qCInfo(lcBrowser) << "confirm answered silently with no:" << loggableText(text);
         *result = IDCANCEL;
         break;
+    }
+    if (lcBrowser().isDebugEnabled() && m_pageLog.admit())
+        qCDebug(lcBrowser).noquote() << how << loggableText(text);
+    // Each one is answered at once, so a page in a loop asks again at once. Its scripts run on
+    // the window's thread, so the page cannot be ended as a process: it is given up and loaded
+    // anew, as a lost page is.
+    if (m_dialogs.add() > dialogFloodCount) {
+        m_dialogs.clear();
+        qCWarning(lcBrowser) << "the page opened more than" << dialogFloodCount << "dialogs in"
+                             << dialogFloodSpan.count() / 1000 << "s: given up";
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT pageLost(); }, Qt::QueuedConnection);
     }
     return true;
 }
@@ -426,12 +455,17 @@ void BrowserControlPlanPage::runScript(const QString &script)
 bool BrowserControlPlanPage::nativeEventFilter(const QByteArray &, void *message, qintptr *)
 {
     auto *msg = static_cast<MSG *>(message);
-    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || !m_activeObject)
+    const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+    const bool press = msg->message == WM_LBUTTONDOWN || msg->message == WM_RBUTTONDOWN ||
+                       msg->message == WM_MBUTTONDOWN || msg->message == WM_KEYDOWN;
+    if ((!key && !press) || !m_activeObject)
         return false;
     const HWND control = controlWindow();
     if (!control || (msg->hwnd != control && !IsChild(control, msg->hwnd)))
         return false;
-    return m_activeObject->TranslateAccelerator(msg) == S_OK;
+    if (press)
+        m_newWindows.noteUserAction();
+    return key && m_activeObject->TranslateAccelerator(msg) == S_OK;
 }
 
 } // namespace zq

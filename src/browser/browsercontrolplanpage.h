@@ -1,10 +1,14 @@
 #pragma once
 
 #include "browsercontrolsite.h"
+#include "logthrottle.h"
+#include "newwindowgate.h"
 #include "planpage.h"
+#include "recentevents.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QPointer>
+#include <QTimer>
 
 #include <exdisp.h>
 #include <wrl/client.h>
@@ -59,13 +63,14 @@ private:
     void navigateComplete(IDispatch *frame) override;
     void documentComplete(IDispatch *frame) override;
     bool navigateError(IDispatch *frame, const QString &url, long status) override;
-    bool newWindow(const QString &url) override;
+    bool newWindow(const QString &url, bool userInitiated) override;
     bool showMessage(const QString &text, DWORD type, LRESULT *result) override;
     HWND containerWindow() const override;
     void positionChanged(const RECT &rect) override;
 
     // QAbstractNativeEventFilter: keys for the page go through the control first, so that
-    // Tab, Backspace, Enter and the clipboard keys work in its fields.
+    // Tab, Backspace, Enter and the clipboard keys work in its fields; and the user's clicks
+    // and keys in the page are what lets it open a window.
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
     friend class BrowserControlHost;
@@ -84,14 +89,21 @@ private:
     bool m_loading = false;
     // The current navigation's document exists (NavigateComplete2 of the top frame).
     bool m_documentArrived = false;
-    // The control began the navigation asked for last (BeforeNavigate2 let it through).
+    // The control began the navigation asked for last (BeforeNavigate2 let it through); the
+    // watch gives up on one that has not begun in time.
     bool m_navigationStarted = false;
+    QTimer m_startWatch;
+    static constexpr std::chrono::seconds navigationStartTimeout{10};
     // Set by the top frame's error, so that a completion of that same navigation does not
     // count as a page.
     bool m_failed = false;
     // Moves on with every navigation, so that reads asked for one document are not
     // answered from the next.
     quint64 m_generation = 0;
+    NewWindowGate m_newWindows;
+    // The lines the page's dialogs make the program log, and how many came lately.
+    LogThrottle m_pageLog;
+    RecentEvents m_dialogs{dialogFloodSpan};
 };
 
 } // namespace zq

@@ -4,6 +4,7 @@
 
 #include <exdisp.h>
 #include <exdispid.h>
+#include <shobjidl.h>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +37,8 @@ IDispatch *frameArgument(const VARIANT &argument)
 long numberArgument(const VARIANT &argument)
 {
     const VARIANT *value = argumentValue(argument);
+    if (V_VT(value) == VT_UI4)
+        return long(V_UI4(value));
     return V_VT(value) == VT_I4 ? V_I4(value) : 0;
 }
 
@@ -336,7 +339,8 @@ HRESULT BrowserControlSite::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS
             setCancel(arguments[0], true);
         return S_OK;
     case DISPID_NEWWINDOW3: // new window, cancel, flags, context url, url
-        if (count == 5 && m_events->newWindow(textArgument(arguments[0])))
+        if (count == 5 &&
+            m_events->newWindow(textArgument(arguments[0]), (numberArgument(arguments[2]) & NWMF_USERINITED) != 0))
             setCancel(arguments[3], true);
         return S_OK;
     default:

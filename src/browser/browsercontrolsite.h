@@ -23,8 +23,9 @@ public:
     virtual void documentComplete(IDispatch *frame) = 0;
     // The frame's navigation failed; true cancels the control's own error page.
     virtual bool navigateError(IDispatch *frame, const QString &url, long status) = 0;
-    // The page asks for a new window; true cancels it.
-    virtual bool newWindow(const QString &url) = 0;
+    // The page asks for a new window (`userInitiated`: the control's word that a click or a
+    // key started it); true cancels it.
+    virtual bool newWindow(const QString &url, bool userInitiated) = 0;
     // A script dialog (alert, confirm); true when answered with `*result`, false to let the
     // control show it.
     virtual bool showMessage(const QString &text, DWORD type, LRESULT *result) = 0;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -55,6 +56,11 @@ public:
     // The service answered the program again (its software information came): a page that is
     // down may try once more at once. Nothing to do for a page that does not come back by itself.
     virtual void serviceAnswered() {}
+
+    // A page that opens more script dialogs than this within dialogFloodSpan counts as hung,
+    // on every engine.
+    static constexpr int dialogFloodCount = 50;
+    static constexpr std::chrono::milliseconds dialogFloodSpan = std::chrono::seconds(10);
 
 Q_SIGNALS:
     // A navigation of the main frame came to an end, successfully or not.

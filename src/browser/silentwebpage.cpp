@@ -130,7 +130,7 @@ void SilentWebPage::dialogAnswered(const char *how, const QString &msg)
     if (lcBrowser().isDebugEnabled() && m_pageLog.admit())
         qCDebug(lcBrowser).noquote() << how << loggableText(msg);
     // Each one is answered at once, so a page in a loop asks again at once, for ever.
-    if (m_dialogs.add() > dialogFloodCount) {
+    if (m_dialogs.add() > PlanPage::dialogFloodCount) {
         m_dialogs.clear();
         Q_EMIT dialogFlood();
     }

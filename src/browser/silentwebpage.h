@@ -2,6 +2,7 @@
 
 #include "logthrottle.h"
 #include "newwindowgate.h"
+#include "planpage.h"
 #include "recentevents.h"
 
 #include <QWebEnginePage>
@@ -21,10 +22,6 @@ class SilentWebPage final : public QWebEnginePage
     Q_DISABLE_COPY_MOVE(SilentWebPage)
 
 public:
-    // More dialogs than this within dialogFloodSpan, and the page counts as hung (dialogFlood).
-    static constexpr int dialogFloodCount = 50;
-    static constexpr std::chrono::milliseconds dialogFloodSpan = std::chrono::seconds(10);
-
     explicit SilentWebPage(QObject *parent = nullptr);
     ~SilentWebPage() override;
 
@@ -75,7 +72,7 @@ private:
     bool m_programNavigation = false;
     NewWindowGate m_windows;
     LogThrottle m_pageLog;
-    RecentEvents m_dialogs{dialogFloodSpan};
+    RecentEvents m_dialogs{PlanPage::dialogFloodSpan};
     // Each new document is marked, in a script world of the program's that the page cannot
     // reach, with the mark current at its creation; it tells the mark once it is parsed. Only
     // the mark of the latest navigation counts, so an older document still being parsed cannot

@@ -132,8 +132,8 @@ void WebEnginePlanPage::ensureView()
     connect(
         m_page, &SilentWebPage::dialogFlood, this,
         [this] {
-            endPageProcess(qPrintable(u"opened more than %1 dialogs in %2 s"_s.arg(SilentWebPage::dialogFloodCount)
-                                          .arg(SilentWebPage::dialogFloodSpan.count() / 1000)));
+            endPageProcess(qPrintable(u"opened more than %1 dialogs in %2 s"_s.arg(PlanPage::dialogFloodCount)
+                                          .arg(PlanPage::dialogFloodSpan.count() / 1000)));
         },
         Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,

@@ -7,6 +7,7 @@
 #include "browser/browsercontrolplanpage.h"
 #include "browser/browseremulation.h"
 #include "browser/deferredplanpage.h"
+#include "browser/recoveringplanpage.h"
 #include "browser/scriptbridge.h"
 #include "desktop/comsupport_win.h"
 #include "devservice.h"
@@ -407,6 +408,33 @@ private Q_SLOTS:
         QVERIFY(loaded.wait(20000));
         QCOMPARE(loaded.first().first().toBool(), false);
         QCOMPARE(readNow(*page, {u"tzNums"_s, u"tzIss"_s}), QStringList(2));
+    }
+
+    // Under Wine every navigation fails (no HTML engine): the page comes back by the waits.
+    void control_failingPage_reloadsByTheWaits()
+    {
+        if (qEnvironmentVariableIsSet("ZQ_EXPECT_NO_CONTROL"))
+            QSKIP("this run has no browser control");
+        QVERIFY(m_service.clear());
+        HostWindow host;
+        auto control = makePage(host);
+        QVERIFY(control);
+        using namespace std::chrono_literals;
+        RecoveringPlanPage page(std::move(control), RecoveringPlanPage::Schedule{{0ms, 300ms, 600ms}, 1h});
+        const auto loads = [&] {
+            int count = 0;
+            for (const QJsonObject &request : m_service.log())
+                count += request.value(u"path"_s).toString() == u"/plan.php"_s;
+            return count;
+        };
+        page.navigate(m_service.baseUrl() + u"plan.php?u=demo&p=demo123"_s);
+        // The load, one reload at once, one after 300 ms and one after 600 ms; then an hour.
+        QTRY_COMPARE_WITH_TIMEOUT(loads(), 4, 20000);
+        QTRY_COMPARE(page.reloads(), 3);
+        QVERIFY(page.isDown() || page.reloadPlanned());
+        QTest::qWait(1500);
+        QCOMPARE(loads(), 4);
+        QCOMPARE(readNow(page, {u"tzNums"_s}), QStringList{QString()});
     }
 
     void control_readsWithoutADocument_answerEmptyLater()
