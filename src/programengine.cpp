@@ -33,20 +33,18 @@ void beforeApplication()
 
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget)
 {
-#if defined(ZQ_ENGINE_LINKED)
-    auto page = std::make_unique<WebEnginePlanPage>(parentWidget);
-#else
+    // The engine starts when the plan page first opens, not with the window.
     DeferredPlanPage::Engine engine;
 #if defined(ZQ_ENGINE_MODULE_FILE)
     engine.moduleFile = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(ZQ_ENGINE_MODULE_FILE);
     engine.beforeLoad = EngineSetup::beforeEngineLoads;
+#elif defined(ZQ_ENGINE_LINKED)
+    engine.createPage = [](QWidget *holder, QString *) -> PlanPage * { return new WebEnginePlanPage(holder); };
 #elif defined(ZQ_ENGINE_CONTROL)
     engine.createPage = &BrowserControlPlanPage::create;
 #endif
-    auto page = std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine));
-#endif
     // Whatever the engine, a page that fails to load or is lost comes back by itself.
-    return std::make_unique<RecoveringPlanPage>(std::move(page));
+    return std::make_unique<RecoveringPlanPage>(std::make_unique<DeferredPlanPage>(parentWidget, std::move(engine)));
 }
 
 } // namespace ProgramEngine

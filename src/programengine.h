@@ -10,12 +10,14 @@ namespace zq {
 
 class PlanPage;
 
-// The plan page's browser engine as this build of the program has it: a module loaded when
-// the page first opens (Linux), linked in (MSVC), or none (MinGW, where the plan area shows
-// the notice of a missing engine).
+// The plan page's browser engine as this build of the program has it, started when the page
+// first opens: Qt WebEngine from a plugin beside the program (Linux) or linked in (MSVC with
+// ZQ_WINDOWS_WEBENGINE), or the system's browser control (Windows). Without one the plan area
+// shows the notice of a missing engine.
 namespace ProgramEngine {
 
-// First thing in main(), before the application object exists: how the engine will draw.
+// First thing in main(), before the application object exists: how the engine will draw, or
+// which document mode the browser control takes.
 void beforeApplication();
 
 // The plan page for the window, inside the page that reloads it when it fails or is lost.

@@ -1,12 +1,13 @@
 #include "deferredplanpage.h"
 
 #include "browserlogging.h"
-#include "enginemodule.h"
+#include "engineplugin.h"
 #include "zq_build_config.h"
 
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLabel>
-#include <QLibrary>
+#include <QPluginLoader>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -17,10 +18,24 @@ namespace zq {
 
 namespace {
 
-// The module's page maker when the file at `path` is this build's engine module; null, with
-// the reason, otherwise. Only that exact file is tried: given a name without its suffix,
-// QLibrary would try other files first, and a file of the shorter name would stop it there.
-EngineModule::CreatePage loadModule(const QString &path, const std::function<void()> &beforeLoad, QString *why)
+// The hidden widget that the window places and the page or its notice fills, edge to edge.
+QWidget *makeHolder(QWidget *parentWidget)
+{
+    auto *holder = new QWidget(parentWidget);
+    holder->hide();
+    auto *layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return holder;
+}
+
+// The plan page's engine when the file at `path` is this build's engine plugin; null, with the
+// reason, otherwise. Only that exact file is tried: given a name without its suffix, the loader
+// would try other files first, and a file of the shorter name would stop it there. The build's
+// identifier is read from the plugin's metadata, before anything of the module runs: a module
+// of another build may lay out the program's classes differently, and its first call could
+// crash.
+PlanPageEngine *loadEnginePlugin(const QString &path, const std::function<void()> &beforeLoad, QString *why)
 {
     if (path.isEmpty()) {
         *why = u"this build has no browser engine"_s;
@@ -32,26 +47,26 @@ EngineModule::CreatePage loadModule(const QString &path, const std::function<voi
     }
     if (beforeLoad)
         beforeLoad();
+    QPluginLoader loader(path);
     // Loaded for good: the engine cannot be unloaded from a running process.
-    QLibrary module(path);
-    module.setLoadHints(QLibrary::PreventUnloadHint);
-    if (!module.load()) {
-        *why = module.errorString();
+    loader.setLoadHints(QLibrary::PreventUnloadHint);
+    const QJsonObject metaData = loader.metaData();
+    if (metaData.isEmpty()) {
+        *why = loader.errorString();
         return nullptr;
     }
-    // A module of another build may lay out the program's classes differently; its first
-    // call could crash, so it is not called at all.
-    const auto buildId = reinterpret_cast<EngineModule::BuildId>(module.resolve(EngineModule::buildIdSymbol));
-    const QByteArray moduleBuild = buildId ? QByteArray(buildId()) : QByteArray();
-    if (moduleBuild != ZQ_BUILD_ID) {
+    const QString moduleBuild =
+        metaData.value(u"MetaData"_s).toObject().value(QLatin1StringView(EnginePlugin::buildIdKey)).toString();
+    if (metaData.value(u"IID"_s).toString() != QLatin1StringView(ZQ_PLAN_PAGE_ENGINE_IID) ||
+        moduleBuild != QLatin1StringView(ZQ_BUILD_ID)) {
         *why = u"the module at %1 is of another build (%2, the program is %3)"_s.arg(
-            path, moduleBuild.isEmpty() ? u"none"_s : QString::fromLatin1(moduleBuild), QStringLiteral(ZQ_BUILD_ID));
+            path, moduleBuild.isEmpty() ? u"none"_s : moduleBuild, QStringLiteral(ZQ_BUILD_ID));
         return nullptr;
     }
-    const auto create = reinterpret_cast<EngineModule::CreatePage>(module.resolve(EngineModule::createPageSymbol));
-    if (!create)
-        *why = module.errorString();
-    return create;
+    auto *engine = qobject_cast<PlanPageEngine *>(loader.instance());
+    if (!engine)
+        *why = loader.errorString();
+    return engine;
 }
 
 } // namespace
@@ -83,9 +98,8 @@ void DeferredPlanPage::loadEngine()
     QString why;
     if (m_engineSource.createPage) {
         m_engine = m_engineSource.createPage(m_holder, &why);
-    } else if (const EngineModule::CreatePage create =
-                   loadModule(m_engineSource.moduleFile, m_engineSource.beforeLoad, &why)) {
-        m_engine = create(m_holder);
+    } else if (PlanPageEngine *engine = loadEnginePlugin(m_engineSource.moduleFile, m_engineSource.beforeLoad, &why)) {
+        m_engine = engine->createPage(m_holder);
         if (!m_engine)
             why = u"the module made no page"_s;
     }

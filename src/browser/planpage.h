@@ -69,10 +69,6 @@ Q_SIGNALS:
     // memory), or the page stopped answering and the engine ended the process itself. Only a
     // new navigation brings it back.
     void pageLost();
-
-protected:
-    // The hidden widget that the window places and the page's own widgets fill, edge to edge.
-    static QWidget *makeHolder(QWidget *parentWidget);
 };
 
 } // namespace zq

@@ -1,16 +1,13 @@
 #include "webengineplanpage.h"
 
 #include "browserlogging.h"
-#include "enginemodule.h"
 #include "silentwebpage.h"
 #include "text/webaddress.h"
-#include "zq_build_config.h"
 
 #include <QChildEvent>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -82,7 +79,6 @@ bool endProcess(qint64 pid)
 
 WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWidget)
 {
-    m_holder = makeHolder(parentWidget);
     m_unanswered = new QTimer(this);
     m_unanswered->setSingleShot(true);
     m_unanswered->setInterval(unansweredLimit);
@@ -91,6 +87,7 @@ WebEnginePlanPage::WebEnginePlanPage(QWidget *parentWidget) : PlanPage(parentWid
     m_notStarted->setSingleShot(true);
     m_notStarted->setInterval(startLimit);
     connect(m_notStarted, &QTimer::timeout, this, &WebEnginePlanPage::onNavigationNotStarted);
+    makeView(parentWidget);
 }
 
 WebEnginePlanPage::~WebEnginePlanPage()
@@ -99,28 +96,24 @@ WebEnginePlanPage::~WebEnginePlanPage()
     // What the engine says while it is torn down (its process ending) is for nobody now.
     if (m_page)
         m_page->disconnect(this);
-    // The engine goes with this object; the holder stays in the window's widget tree, and
-    // only a holder that no window took is this object's to delete.
+    // The engine goes with this object, out of the window's widget tree.
     delete m_view;
-    if (m_holder && !m_holder->parent())
-        delete m_holder;
 }
 
 QWidget *WebEnginePlanPage::widget()
 {
-    return m_holder;
+    return m_view;
 }
 
-void WebEnginePlanPage::ensureView()
+void WebEnginePlanPage::makeView(QWidget *parentWidget)
 {
-    if (m_view || !m_holder)
-        return;
-    m_view = new QWebEngineView(m_holder);
+    m_view = new QWebEngineView(parentWidget);
     m_view->setObjectName(u"zq_main_web_view"_s);
+    // Placed and shown by whoever holds the plan area.
+    m_view->hide();
     m_page = new SilentWebPage(m_view);
     m_page->setSilent(m_silent);
     m_view->setPage(m_page);
-    m_holder->layout()->addWidget(m_view);
     // The engine tells of the start and the end of a load twice, as loadStarted and loadFinished
     // and as loadingChanged; only the latter tells a load that stopped from one that failed.
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebEnginePlanPage::onLoadingChanged);
@@ -177,7 +170,6 @@ bool WebEnginePlanPage::eventFilter(QObject *watched, QEvent *event)
 
 void WebEnginePlanPage::navigate(const QString &url)
 {
-    ensureView();
     if (!m_page)
         return;
     QUrl target(url);
@@ -410,18 +402,6 @@ void WebEnginePlanPage::runScript(const QString &script)
     if (!m_page || m_processGone)
         return;
     m_page->runJavaScript(script, QWebEngineScript::MainWorld);
-}
-
-// The entry points of the zq_webengine module, which the program loads when it first opens
-// the page (DeferredPlanPage).
-const char *zq_webEngineBuildId()
-{
-    return ZQ_BUILD_ID;
-}
-
-PlanPage *zq_createWebEnginePlanPage(QWidget *parentWidget)
-{
-    return new WebEnginePlanPage(parentWidget);
 }
 
 } // namespace zq

@@ -15,10 +15,9 @@ namespace zq {
 
 class SilentWebPage;
 
-// The plan page in a QWebEngineView. `widget()` is a plain holder (the window names it),
-// made at once because it is cheap; the engine view inside it is made on the first
-// navigate(), so the window can appear before the browser engine has started. Until
-// then reads give empty texts and scripts are dropped, as for a page not yet loaded.
+// The plan page in a QWebEngineView, which is the page's widget: made with the page, and with
+// it the engine is started, so the page is made only when the plan page first opens (the plan
+// area's DeferredPlanPage does that).
 //
 // Reads answer as soon as the document has been parsed and its scripts have run, before
 // its images and frames have all arrived. A page whose process ends is lost (pageLost) until
@@ -63,7 +62,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void ensureView();
+    void makeView(QWidget *parentWidget);
     void watchInput(QObject *widget);
     void startOfNewDocument();
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
@@ -77,7 +76,6 @@ private:
     void askedPage();
     void pageAnswered();
 
-    QPointer<QWidget> m_holder;
     QPointer<QWebEngineView> m_view;
     QPointer<SilentWebPage> m_page;
     bool m_silent = false;

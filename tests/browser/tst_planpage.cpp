@@ -1,3 +1,4 @@
+#include "browser/deferredplanpage.h"
 #include "browser/logthrottle.h"
 #include "browser/plancopy.h"
 #include "browser/recoveringplanpage.h"
@@ -115,9 +116,13 @@ LoopbackServer::Answer htmlAnswer(const QByteArray &body, int status = 200)
     return {status, "text/html; charset=utf-8", htmlPage(body)};
 }
 
+// The engine's view: the page's widget, or inside the plan area's holder.
 QWebEngineView *engineView(PlanPage *page)
 {
-    return page->widget()->findChild<QWebEngineView *>();
+    QWidget *widget = page->widget();
+    if (auto *view = qobject_cast<QWebEngineView *>(widget))
+        return view;
+    return widget->findChild<QWebEngineView *>();
 }
 
 // Ends the page's process from outside, as the system ends one that runs out of memory.
@@ -302,8 +307,11 @@ private Q_SLOTS:
 
     void unloadedPage_readsEmpty_andHasNoEngineYet()
     {
+        // The plan area as the program makes it: the engine's page is made on the first navigation.
         QWidget host;
-        WebEnginePlanPage page(&host);
+        DeferredPlanPage::Engine engine;
+        engine.createPage = [](QWidget *holder, QString *) -> PlanPage * { return new WebEnginePlanPage(holder); };
+        DeferredPlanPage page(&host, engine);
         QCOMPARE(page.widget()->parentWidget(), &host);
         QVERIFY(page.widget()->isHidden());
         // The engine starts with the first navigation, not with the window.
