@@ -21,173 +21,155 @@ class TestJsonText final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void getJsonValue_data();
-    void getJsonValue();
-    void getJsonValue_containers();
-    void getJsonText_data();
-    void getJsonText();
-    void urlEncode_data();
-    void urlEncode();
-    void regReplace_data();
-    void regReplace();
+    void getJsonValue_data()
+    {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+        QTest::addColumn<int>("type");
+
+        const int none = QMetaType::UnknownType;
+        QTest::newRow("text") << kAnswer << u"a"_s << QVariant(u"text"_s) << int(QMetaType::QString);
+        QTest::newRow("escaped slash") << kAnswer << u"shop_url"_s << QVariant(u"http://x.cn/shop"_s)
+                                       << int(QMetaType::QString);
+        QTest::newRow("Chinese") << kAnswer << u"annouce"_s << QVariant(u"公告[br]第二行"_s) << int(QMetaType::QString);
+        QTest::newRow("whole number") << kAnswer << u"b"_s << QVariant(2) << int(QMetaType::Int);
+        QTest::newRow("negative number") << kAnswer << u"neg"_s << QVariant(-7) << int(QMetaType::Int);
+        QTest::newRow("fraction") << kAnswer << u"c"_s << QVariant(2.5) << int(QMetaType::Double);
+        QTest::newRow("beyond int") << kAnswer << u"huge"_s << QVariant(3000000000.0) << int(QMetaType::Double);
+        QTest::newRow("true") << kAnswer << u"t"_s << QVariant(true) << int(QMetaType::Bool);
+        QTest::newRow("false") << kAnswer << u"f"_s << QVariant(false) << int(QMetaType::Bool);
+        QTest::newRow("empty text") << kAnswer << u"empty"_s << QVariant(QString()) << int(QMetaType::QString);
+        QTest::newRow("null") << kAnswer << u"n"_s << QVariant() << none;
+        QTest::newRow("missing") << kAnswer << u"zzz"_s << QVariant() << none;
+        QTest::newRow("names are case-sensitive") << kAnswer << u"A"_s << QVariant() << none;
+        QTest::newRow("empty key") << kAnswer << QString() << QVariant() << none;
+        QTest::newRow("dotted path") << kAnswer << u"obj.inner"_s << QVariant(u"deep"_s) << int(QMetaType::QString);
+        QTest::newRow("two levels") << kAnswer << u"obj.more.x"_s << QVariant(1) << int(QMetaType::Int);
+        QTest::newRow("path through text") << kAnswer << u"a.length"_s << QVariant() << none;
+        QTest::newRow("path through array") << kAnswer << u"arr.0"_s << QVariant() << none;
+        QTest::newRow("empty path part") << kAnswer << u"obj..inner"_s << QVariant() << none;
+        QTest::newRow("trailing dot") << kAnswer << u"obj."_s << QVariant() << none;
+        QTest::newRow("blanks and BOM around")
+            << u"\uFEFF \r\n {\"a\":\"x\"} \n"_s << u"a"_s << QVariant(u"x"_s) << int(QMetaType::QString);
+        QTest::newRow("repeated name: the last one, as a script reads it")
+            << u"{\"a\":\"first\",\"a\":\"last\"}"_s << u"a"_s << QVariant(u"last"_s) << int(QMetaType::QString);
+        QTest::newRow("array answer") << u"[1,2]"_s << u"a"_s << QVariant() << none;
+        QTest::newRow("text answer") << u"\"a\""_s << u"a"_s << QVariant() << none;
+        QTest::newRow("null answer") << u"null"_s << u"a"_s << QVariant() << none;
+        QTest::newRow("empty answer") << QString() << u"a"_s << QVariant() << none;
+        QTest::newRow("service says null") << u"null"_s << u"annouce"_s << QVariant() << none;
+        QTest::newRow("script, not data") << u"{a: 'x'}"_s << u"a"_s << QVariant() << none;
+        QTest::newRow("code is never run") << u"{\"a\": (function(){return 1})()}"_s << u"a"_s << QVariant() << none;
+        QTest::newRow("cut off") << u"{\"a\":\"x\""_s << u"a"_s << QVariant() << none;
+        QTest::newRow("trailing garbage") << u"{\"a\":\"x\"} x"_s << u"a"_s << QVariant() << none;
+        QTest::newRow("deep nesting") << QString(5000, u'[') << u"a"_s << QVariant() << none;
+    }
+    void getJsonValue()
+    {
+        QFETCH(QString, json);
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
+        QFETCH(int, type);
+        const QVariant value = zq::getJsonValue(json, key);
+        QCOMPARE(value.typeId(), type);
+        QCOMPARE(value, expected);
+    }
+    void getJsonValue_containers()
+    {
+        const QVariant array = zq::getJsonValue(kAnswer, u"arr"_s);
+        QCOMPARE(array.typeId(), int(QMetaType::QVariantList));
+        QCOMPARE(array.toList().size(), 2);
+        const QVariant object = zq::getJsonValue(kAnswer, u"obj"_s);
+        QCOMPARE(object.typeId(), int(QMetaType::QVariantMap));
+        QCOMPARE(object.toMap().value(u"inner"_s).toString(), u"deep"_s);
+    }
+    void getJsonText_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("text") << u"new_ver_desc"_s << u"P 1|101,P2|102"_s;
+        QTest::newRow("whole number") << u"b"_s << u"2"_s;
+        QTest::newRow("fraction") << u"c"_s << u"2.5"_s;
+        QTest::newRow("negative") << u"neg"_s << u"-7"_s;
+        QTest::newRow("beyond int") << u"huge"_s << u"3000000000"_s;
+        QTest::newRow("exponent from 1e21") << u"big"_s << u"1e+21"_s;
+        QTest::newRow("small exponent") << u"tiny"_s << u"1e-7"_s;
+        QTest::newRow("small without exponent") << u"small"_s << u"0.000001"_s;
+        QTest::newRow("true") << u"t"_s << u"true"_s;
+        QTest::newRow("false") << u"f"_s << u"false"_s;
+        QTest::newRow("null") << u"n"_s << QString();
+        QTest::newRow("array") << u"arr"_s << QString();
+        QTest::newRow("object") << u"obj"_s << QString();
+        QTest::newRow("missing") << u"nope"_s << QString();
+    }
+    void getJsonText()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QCOMPARE(zq::getJsonText(kAnswer, key), expected);
+    }
+    void urlEncode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("blank and hyphen") << u"a b-1"_s << u"a+b%2D1"_s;
+        QTest::newRow("letters and digits kept") << u"AZaz09"_s << u"AZaz09"_s;
+        QTest::newRow("unreserved marks encoded too") << u"-_.~"_s << u"%2D%5F%2E%7E"_s;
+        QTest::newRow("byte below 16") << u"\t"_s << u"%09"_s;
+        QTest::newRow("NUL") << u"\0"_s << u"%00"_s;
+        QTest::newRow("query characters") << u"&=?/%+"_s << u"%26%3D%3F%2F%25%2B"_s;
+        QTest::newRow("Chinese: two groups each") << u"中文"_s << u"%D6%D0%CE%C4"_s;
+        QTest::newRow("software title") << u"栖木 v1"_s << u"%C6%DC%C4%BE+v1"_s;
+        QTest::newRow("outside GBK") << u"😀"_s << bySystem(u"%3F"_s, u"%3F%3F"_s);
+    }
+    void urlEncode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(zq::urlEncode(text), expected);
+    }
+    void regReplace_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("expected");
+
+        const QString numbers = u"[^\\d\\s\\*\\,]*"_s;
+        QTest::newRow("numbers filter") << u"01,02*03 号码abc\r\n04,05"_s << numbers << QString()
+                                        << u"01,02*03 \r\n04,05"_s;
+        QTest::newRow("numbers filter: full-width digits are not digits") << u"１２3"_s << numbers << QString() << u"3"_s;
+        QTest::newRow("numbers filter: ideographic and no-break blanks are not blanks")
+            << u"1\u3000 2\u00A03"_s << numbers << QString() << u"1 23"_s;
+        QTest::newRow("numbers filter: tab and form feed are blanks")
+            << u"1\t2\f3"_s << numbers << QString() << u"1\t2\f3"_s;
+        QTest::newRow("numbers filter: nothing left") << u"没有号码"_s << numbers << QString() << QString();
+        QTest::newRow("ignores case, every match") << u"aAbA"_s << u"a"_s << u"x"_s << u"xxbx"_s;
+        QTest::newRow("group reference") << u"2018-03-30"_s << u"(\\d+)-(\\d+)-(\\d+)"_s << u"$3/$2/$1"_s
+                                         << u"30/03/2018"_s;
+        QTest::newRow("whole match and dollar") << u"ab"_s << u"b"_s << u"[$&$$]"_s << u"a[b$]"_s;
+        QTest::newRow("before and after") << u"abc"_s << u"b"_s << u"<$`|$'>"_s << u"a<a|c>c"_s;
+        QTest::newRow("missing group stays literal") << u"ab"_s << u"(b)"_s << u"$2$1"_s << u"a$2b"_s;
+        QTest::newRow("two-digit group only when it exists") << u"ab"_s << u"(b)"_s << u"$10"_s << u"ab0"_s;
+        QTest::newRow("backslash is literal") << u"ab"_s << u"(b)"_s << u"\\1"_s << u"a\\1"_s;
+        QTest::newRow("empty pattern matches everywhere") << u"ab"_s << QString() << u"-"_s << u"-a-b-"_s;
+        QTest::newRow("no match") << u"abc"_s << u"x"_s << u"y"_s << u"abc"_s;
+        QTest::newRow("invalid pattern") << u"abc"_s << u"(a"_s << u"y"_s << QString();
+        QTest::newRow("invalid pattern, empty text") << QString() << u"[z-a]"_s << QString() << QString();
+    }
+    void regReplace()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(QString, replacement);
+        QFETCH(QString, expected);
+        QCOMPARE(zq::regReplace(text, pattern, replacement), expected);
+    }
 };
-
-void TestJsonText::getJsonValue_data()
-{
-    QTest::addColumn<QString>("json");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("expected");
-    QTest::addColumn<int>("type");
-
-    const int none = QMetaType::UnknownType;
-    QTest::newRow("text") << kAnswer << u"a"_s << QVariant(u"text"_s) << int(QMetaType::QString);
-    QTest::newRow("escaped slash") << kAnswer << u"shop_url"_s << QVariant(u"http://x.cn/shop"_s)
-                                   << int(QMetaType::QString);
-    QTest::newRow("Chinese") << kAnswer << u"annouce"_s << QVariant(u"公告[br]第二行"_s) << int(QMetaType::QString);
-    QTest::newRow("whole number") << kAnswer << u"b"_s << QVariant(2) << int(QMetaType::Int);
-    QTest::newRow("negative number") << kAnswer << u"neg"_s << QVariant(-7) << int(QMetaType::Int);
-    QTest::newRow("fraction") << kAnswer << u"c"_s << QVariant(2.5) << int(QMetaType::Double);
-    QTest::newRow("beyond int") << kAnswer << u"huge"_s << QVariant(3000000000.0) << int(QMetaType::Double);
-    QTest::newRow("true") << kAnswer << u"t"_s << QVariant(true) << int(QMetaType::Bool);
-    QTest::newRow("false") << kAnswer << u"f"_s << QVariant(false) << int(QMetaType::Bool);
-    QTest::newRow("empty text") << kAnswer << u"empty"_s << QVariant(QString()) << int(QMetaType::QString);
-    QTest::newRow("null") << kAnswer << u"n"_s << QVariant() << none;
-    QTest::newRow("missing") << kAnswer << u"zzz"_s << QVariant() << none;
-    QTest::newRow("names are case-sensitive") << kAnswer << u"A"_s << QVariant() << none;
-    QTest::newRow("empty key") << kAnswer << QString() << QVariant() << none;
-    QTest::newRow("dotted path") << kAnswer << u"obj.inner"_s << QVariant(u"deep"_s) << int(QMetaType::QString);
-    QTest::newRow("two levels") << kAnswer << u"obj.more.x"_s << QVariant(1) << int(QMetaType::Int);
-    QTest::newRow("path through text") << kAnswer << u"a.length"_s << QVariant() << none;
-    QTest::newRow("path through array") << kAnswer << u"arr.0"_s << QVariant() << none;
-    QTest::newRow("empty path part") << kAnswer << u"obj..inner"_s << QVariant() << none;
-    QTest::newRow("trailing dot") << kAnswer << u"obj."_s << QVariant() << none;
-    QTest::newRow("blanks and BOM around")
-        << u"\uFEFF \r\n {\"a\":\"x\"} \n"_s << u"a"_s << QVariant(u"x"_s) << int(QMetaType::QString);
-    QTest::newRow("repeated name: the last one, as a script reads it")
-        << u"{\"a\":\"first\",\"a\":\"last\"}"_s << u"a"_s << QVariant(u"last"_s) << int(QMetaType::QString);
-    QTest::newRow("array answer") << u"[1,2]"_s << u"a"_s << QVariant() << none;
-    QTest::newRow("text answer") << u"\"a\""_s << u"a"_s << QVariant() << none;
-    QTest::newRow("null answer") << u"null"_s << u"a"_s << QVariant() << none;
-    QTest::newRow("empty answer") << QString() << u"a"_s << QVariant() << none;
-    QTest::newRow("service says null") << u"null"_s << u"annouce"_s << QVariant() << none;
-    QTest::newRow("script, not data") << u"{a: 'x'}"_s << u"a"_s << QVariant() << none;
-    QTest::newRow("code is never run") << u"{\"a\": (function(){return 1})()}"_s << u"a"_s << QVariant() << none;
-    QTest::newRow("cut off") << u"{\"a\":\"x\""_s << u"a"_s << QVariant() << none;
-    QTest::newRow("trailing garbage") << u"{\"a\":\"x\"} x"_s << u"a"_s << QVariant() << none;
-    QTest::newRow("deep nesting") << QString(5000, u'[') << u"a"_s << QVariant() << none;
-}
-
-void TestJsonText::getJsonValue()
-{
-    QFETCH(QString, json);
-    QFETCH(QString, key);
-    QFETCH(QVariant, expected);
-    QFETCH(int, type);
-    const QVariant value = zq::getJsonValue(json, key);
-    QCOMPARE(value.typeId(), type);
-    QCOMPARE(value, expected);
-}
-
-void TestJsonText::getJsonValue_containers()
-{
-    const QVariant array = zq::getJsonValue(kAnswer, u"arr"_s);
-    QCOMPARE(array.typeId(), int(QMetaType::QVariantList));
-    QCOMPARE(array.toList().size(), 2);
-    const QVariant object = zq::getJsonValue(kAnswer, u"obj"_s);
-    QCOMPARE(object.typeId(), int(QMetaType::QVariantMap));
-    QCOMPARE(object.toMap().value(u"inner"_s).toString(), u"deep"_s);
-}
-
-void TestJsonText::getJsonText_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("text") << u"new_ver_desc"_s << u"P 1|101,P2|102"_s;
-    QTest::newRow("whole number") << u"b"_s << u"2"_s;
-    QTest::newRow("fraction") << u"c"_s << u"2.5"_s;
-    QTest::newRow("negative") << u"neg"_s << u"-7"_s;
-    QTest::newRow("beyond int") << u"huge"_s << u"3000000000"_s;
-    QTest::newRow("exponent from 1e21") << u"big"_s << u"1e+21"_s;
-    QTest::newRow("small exponent") << u"tiny"_s << u"1e-7"_s;
-    QTest::newRow("small without exponent") << u"small"_s << u"0.000001"_s;
-    QTest::newRow("true") << u"t"_s << u"true"_s;
-    QTest::newRow("false") << u"f"_s << u"false"_s;
-    QTest::newRow("null") << u"n"_s << QString();
-    QTest::newRow("array") << u"arr"_s << QString();
-    QTest::newRow("object") << u"obj"_s << QString();
-    QTest::newRow("missing") << u"nope"_s << QString();
-}
-
-void TestJsonText::getJsonText()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, expected);
-    QCOMPARE(zq::getJsonText(kAnswer, key), expected);
-}
-
-void TestJsonText::urlEncode_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("blank and hyphen") << u"a b-1"_s << u"a+b%2D1"_s;
-    QTest::newRow("letters and digits kept") << u"AZaz09"_s << u"AZaz09"_s;
-    QTest::newRow("unreserved marks encoded too") << u"-_.~"_s << u"%2D%5F%2E%7E"_s;
-    QTest::newRow("byte below 16") << u"\t"_s << u"%09"_s;
-    QTest::newRow("NUL") << u"\0"_s << u"%00"_s;
-    QTest::newRow("query characters") << u"&=?/%+"_s << u"%26%3D%3F%2F%25%2B"_s;
-    QTest::newRow("Chinese: two groups each") << u"中文"_s << u"%D6%D0%CE%C4"_s;
-    QTest::newRow("software title") << u"栖木 v1"_s << u"%C6%DC%C4%BE+v1"_s;
-    QTest::newRow("outside GBK") << u"😀"_s << bySystem(u"%3F"_s, u"%3F%3F"_s);
-}
-
-void TestJsonText::urlEncode()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(zq::urlEncode(text), expected);
-}
-
-void TestJsonText::regReplace_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<QString>("expected");
-
-    const QString numbers = u"[^\\d\\s\\*\\,]*"_s;
-    QTest::newRow("numbers filter") << u"01,02*03 号码abc\r\n04,05"_s << numbers << QString()
-                                    << u"01,02*03 \r\n04,05"_s;
-    QTest::newRow("numbers filter: full-width digits are not digits") << u"１２3"_s << numbers << QString() << u"3"_s;
-    QTest::newRow("numbers filter: ideographic and no-break blanks are not blanks")
-        << u"1\u3000 2\u00A03"_s << numbers << QString() << u"1 23"_s;
-    QTest::newRow("numbers filter: tab and form feed are blanks")
-        << u"1\t2\f3"_s << numbers << QString() << u"1\t2\f3"_s;
-    QTest::newRow("numbers filter: nothing left") << u"没有号码"_s << numbers << QString() << QString();
-    QTest::newRow("ignores case, every match") << u"aAbA"_s << u"a"_s << u"x"_s << u"xxbx"_s;
-    QTest::newRow("group reference") << u"2018-03-30"_s << u"(\\d+)-(\\d+)-(\\d+)"_s << u"$3/$2/$1"_s
-                                     << u"30/03/2018"_s;
-    QTest::newRow("whole match and dollar") << u"ab"_s << u"b"_s << u"[$&$$]"_s << u"a[b$]"_s;
-    QTest::newRow("before and after") << u"abc"_s << u"b"_s << u"<$`|$'>"_s << u"a<a|c>c"_s;
-    QTest::newRow("missing group stays literal") << u"ab"_s << u"(b)"_s << u"$2$1"_s << u"a$2b"_s;
-    QTest::newRow("two-digit group only when it exists") << u"ab"_s << u"(b)"_s << u"$10"_s << u"ab0"_s;
-    QTest::newRow("backslash is literal") << u"ab"_s << u"(b)"_s << u"\\1"_s << u"a\\1"_s;
-    QTest::newRow("empty pattern matches everywhere") << u"ab"_s << QString() << u"-"_s << u"-a-b-"_s;
-    QTest::newRow("no match") << u"abc"_s << u"x"_s << u"y"_s << u"abc"_s;
-    QTest::newRow("invalid pattern") << u"abc"_s << u"(a"_s << u"y"_s << QString();
-    QTest::newRow("invalid pattern, empty text") << QString() << u"[z-a]"_s << QString() << QString();
-}
-
-void TestJsonText::regReplace()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, pattern);
-    QFETCH(QString, replacement);
-    QFETCH(QString, expected);
-    QCOMPARE(zq::regReplace(text, pattern, replacement), expected);
-}
 
 QTEST_GUILESS_MAIN(TestJsonText)
 #include "tst_jsontext.moc"
