@@ -1,18 +1,10 @@
 #pragma once
 
-#include <QObject>
-
-class TestMachineId final : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void pickMacAddress_data();
-    void pickMacAddress();
-    void pickAdapterMacAddress_data();
-    void pickAdapterMacAddress();
-    // One file per system: the expected address comes from the system's own listing, read
-    // independently of getMacAddress.
-    void getMacAddress_agreesWithTheSystem_data();
-    void getMacAddress_agreesWithTheSystem();
-};
+// The rows that compare getMacAddress with the system's own listing, read independently of it:
+// one file per system (tst_machineid_posix.cpp, tst_machineid_win.cpp).
+namespace MachineIdSystem {
+// The data function's rows.
+void addRows();
+// The test function, for the current row.
+void check();
+} // namespace MachineIdSystem

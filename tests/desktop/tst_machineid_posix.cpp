@@ -8,7 +8,7 @@
 using namespace Qt::StringLiterals;
 using namespace zq;
 
-void TestMachineId::getMacAddress_agreesWithTheSystem_data()
+void MachineIdSystem::addRows()
 {
     QTest::addColumn<QString>("expected");
 
@@ -26,7 +26,7 @@ void TestMachineId::getMacAddress_agreesWithTheSystem_data()
     QTest::newRow("the system's interface list") << expected;
 }
 
-void TestMachineId::getMacAddress_agreesWithTheSystem()
+void MachineIdSystem::check()
 {
     QFETCH(QString, expected);
     const QString mac = getMacAddress();

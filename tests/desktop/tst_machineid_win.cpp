@@ -95,7 +95,7 @@ bool wmicMacAddress(QString *address, QString *error)
 
 } // namespace
 
-void TestMachineId::getMacAddress_agreesWithTheSystem_data()
+void MachineIdSystem::addRows()
 {
     QTest::addColumn<int>("apartment");
     QTest::addColumn<QString>("expected");
@@ -109,7 +109,7 @@ void TestMachineId::getMacAddress_agreesWithTheSystem_data()
     QTest::newRow("multithreaded apartment already") << int(Apartment::MultiThreaded) << expected;
 }
 
-void TestMachineId::getMacAddress_agreesWithTheSystem()
+void MachineIdSystem::check()
 {
     QFETCH(int, apartment);
     QFETCH(QString, expected);
