@@ -16,8 +16,8 @@
 
 namespace zq {
 
-LinksPanels::LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QWidget *window, QObject *parent)
-    : QObject(parent), m_widgets(widgets), m_addresses(addresses), m_window(window)
+LinksPanels::LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QObject *parent)
+    : QObject(parent), m_widgets(widgets), m_addresses(addresses)
 {}
 
 void LinksPanels::setPage(PlanPage *page)
@@ -51,13 +51,13 @@ void LinksPanels::showSoftwareInfo(const SoftwareInformation &info)
 void LinksPanels::copyNumbers()
 {
     if (m_page)
-        copyCodes(*m_page, m_window, [this](const QString &text) { Q_EMIT notice(text); });
+        copyCodes(*m_page, this, [this](const QString &text) { Q_EMIT notice(text); });
 }
 
 void LinksPanels::copyPlan()
 {
     if (m_page)
-        zq::copyPlan(*m_page, m_window, [this](const QString &text) { Q_EMIT notice(text); });
+        zq::copyPlan(*m_page, this, [this](const QString &text) { Q_EMIT notice(text); });
 }
 
 void LinksPanels::openDownloadPage()

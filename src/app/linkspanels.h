@@ -11,7 +11,6 @@
 class QColor;
 class QGroupBox;
 class QPushButton;
-class QWidget;
 
 namespace zq {
 
@@ -36,9 +35,7 @@ public:
         std::array<ClickableLabel *, kRegLinkCount> platformLinks{}; // reglinks(0) to (11)
     };
 
-    // `window` is what the copy notices belong to: once it is gone, a copy still under way
-    // does nothing more.
-    LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QWidget *window, QObject *parent = nullptr);
+    LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QObject *parent = nullptr);
 
     // The page the copy links read; none until start-up has reached the browser.
     void setPage(PlanPage *page);
@@ -65,7 +62,7 @@ public Q_SLOTS:
     void onPlatformSignUpClicked();
 
 Q_SIGNALS:
-    // A copy's notice for the tray.
+    // A copy's notice for the tray. Once the panels are gone, a copy under way does nothing more.
     void notice(const QString &text);
 
 private:
@@ -74,7 +71,6 @@ private:
 
     Widgets m_widgets;
     const ServiceAddresses &m_addresses;
-    QPointer<QWidget> m_window;
     QPointer<PlanPage> m_page;
 };
 

@@ -79,7 +79,7 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     m_mirror = std::make_unique<PlanMirror>(c.outplan, this);
     m_links = std::make_unique<LinksPanels>(
         LinksPanels::Widgets{c.linkPanel, c.linkPanelToggle, c.tipsLabel(TipsLabel::LinkPanelHeading), c.platformLinks},
-        *m_addresses, this, this);
+        *m_addresses, this);
     connectControls();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -534,7 +534,7 @@ void TestWebClient::twoRequestsInFlight_data()
     QTest::addColumn<bool>("outerAnsweredLast");
 
     QTest::newRow("outer answered after the inner one") << true;
-    QTest::newRow("outer answered while the inner one waits") << false;
+    QTest::newRow("outer answered during the inner wait") << false;
 }
 
 void TestWebClient::twoRequestsInFlight()
