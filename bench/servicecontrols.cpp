@@ -2,6 +2,7 @@
 
 #include "net/webclient.h"
 
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
@@ -97,5 +98,14 @@ QString ServiceControls::kindName(Kind kind)
 
 QString ServiceControls::control(const QString &pathAndQuery)
 {
-    return m_web->getWebContent(m_base + pathAndQuery);
+    // The driver wants the answer before it goes on: a wait of its own, in an event loop of the
+    // benchmark's.
+    QEventLoop loop;
+    QString answer;
+    m_web->getWebContent(m_base + pathAndQuery, &loop, [&](const QString &text) {
+        answer = text;
+        loop.quit();
+    });
+    loop.exec();
+    return answer;
 }

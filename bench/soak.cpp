@@ -1,8 +1,7 @@
 #include "soak.h"
 
-#include "app/appstate.h"
+#include "app/loginflow.h"
 #include "app/mainwindow.h"
-#include "app/window/controls.h"
 #include "app/window/dialogs.h"
 #include "proctree.h"
 #include "servicecontrols.h"
@@ -111,8 +110,10 @@ int runSoak(MainWindow &window, const SoakOptions &options)
                 qPrintable(clockOffset(soakOffsetMs)));
     std::fflush(stdout);
 
-    AppState &state = window.state();
-    Controls &ui = window.controls();
+    const LoginFlow &login = *window.findChild<LoginFlow *>();
+    const Dialogs &dialogs = *window.findChild<Dialogs *>();
+    const QTimer *countDown = window.findChild<QTimer *>(u"count_down"_s);
+    const QPlainTextEdit *outplan = window.findChild<QPlainTextEdit *>(u"outplan"_s);
     SoakMemory memory;
     QList<ServiceControls::Request> requests;
     QList<SoakFigures::FaultShot> shots;
@@ -135,8 +136,8 @@ int runSoak(MainWindow &window, const SoakOptions &options)
 
     QEventLoop loop;
     QTimer driver;
-    // The window's own waits (an online report's answer, the clock) run nested event loops:
-    // the driver runs inside them as well, and a control request of its own nests again.
+    // The driver's control requests wait in nested event loops of their own (the benchmark's,
+    // not the window's), in which the driver's timer fires again.
     QObject::connect(&driver, &QTimer::timeout, &loop, [&] {
         if (busy)
             return;
@@ -171,7 +172,7 @@ int runSoak(MainWindow &window, const SoakOptions &options)
                           QStringLiteral("load %1  online requests so far %2").arg(loadAverage()).arg(online));
             ++nextMinute;
         }
-        windowGone = window.unloaded() || !ui.countDown->isActive();
+        windowGone = window.unloaded() || !countDown->isActive();
         if (nextMinute > options.minutes || windowGone)
             loop.quit();
         busy = false;
@@ -189,9 +190,9 @@ int runSoak(MainWindow &window, const SoakOptions &options)
     const SoakFigures::Summary figures =
         SoakFigures::analyse(requests, shots, options.reportPeriod, options.programStartMs);
 
-    const bool signedIn = state.curAccount == u"demo"_s && !window.unloaded();
-    const bool mirrored = ui.outplan->toPlainText().startsWith(u"投注期:"_s);
-    const qsizetype boxes = window.dialogs().shown().size();
+    const bool signedIn = login.session().account == u"demo"_s && !window.unloaded();
+    const bool mirrored = outplan->toPlainText().startsWith(u"投注期:"_s);
+    const qsizetype boxes = dialogs.shown().size();
     std::printf("\nAfter %.1f minutes: window %s, %s, plan page %s; %lld message boxes; stand-in service %s",
                 wallMs / 60000.0, windowGone ? "GONE" : "still up", signedIn ? "signed in" : "NOT signed in",
                 mirrored ? "still mirrored into outplan" : "NOT mirrored", qint64(boxes),
@@ -200,7 +201,7 @@ int runSoak(MainWindow &window, const SoakOptions &options)
         std::printf("; %d fault switches refused, %d unreadable log lines", controlsRefused,
                     controls.unreadableLines());
     std::printf("\n");
-    for (const Dialogs::Shown &box : window.dialogs().shown())
+    for (const Dialogs::Shown &box : dialogs.shown())
         std::printf("    message box: %s\n", qPrintable(box.text));
 
     const int periods = int(wallMs / double(periodMs));

@@ -53,10 +53,9 @@ int main(int argc, char *argv[])
             window.closeByProgram();
     });
 
+    // Shown at once with its start-up notice: the software information and the rest of the
+    // start-up come in the event loop, as does a stop signal, which ends the program with 0.
     window.startUp();
-    // Stopped by a signal while start-up waited for the service.
-    if (window.unloaded())
-        return 0;
     window.show();
     return app.exec();
 }

@@ -1,54 +1,68 @@
 #include "linkspanels.h"
 
-#include "app/window/boxkeys.h"
+#include "app/window/apptexts.h"
 #include "app/window/clickablelabel.h"
-#include "app/window/controls.h"
 #include "app/window/controltable.h"
-#include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
 #include "desktop/links.h"
 #include "serviceaddresses.h"
+#include "softwareinfo.h"
 
+#include <QColor>
 #include <QGroupBox>
+#include <QPalette>
 #include <QPushButton>
 
 namespace zq {
 
-LinksPanels::LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                         std::function<void(const QString &)> showNotice, QWidget *window)
-    : m_state(state), m_controls(controls), m_addresses(addresses), m_msgTips(std::move(showNotice)), m_window(window)
+LinksPanels::LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QObject *parent)
+    : QObject(parent), m_widgets(widgets), m_addresses(addresses)
+{}
+
+void LinksPanels::setPage(PlanPage *page)
 {
+    m_page = page;
 }
 
-void LinksPanels::onTipsLabelClicked(int index)
+void LinksPanels::showSoftwareInfo(const SoftwareInformation &info)
 {
-    switch (index) {
-    case TipsLabel::LoginLink:
-        m_controls.loginBox->show();
-        m_controls.registrationBox->hide();
-        focusLoginBox(m_controls);
-        break;
-    case TipsLabel::RegistrationLink:
-        m_controls.loginBox->hide();
-        m_controls.registrationBox->show();
-        focusRegistrationBox(m_controls);
-        break;
-    // The copy links show only after login, long after start-up has given the window its page.
-    case TipsLabel::CopyNumbersLink:
-        if (m_state.webCtl)
-            copyCodes(*m_state.webCtl, m_window, m_msgTips);
-        break;
-    case TipsLabel::CopyPlanLink:
-        if (m_state.webCtl)
-            copyPlan(*m_state.webCtl, m_window, m_msgTips);
-        break;
-    case TipsLabel::DownloadLink:
-        openUrl(m_addresses.downloadPage());
-        break;
-    default:
-        break;
+    if (!info.contact.isEmpty() && m_widgets.heading)
+        m_widgets.heading->setText(info.contact + QString::fromUtf16(AppTexts::linkPanelHeading));
+    if (info.platformNames.isEmpty())
+        return;
+    // Every answer shows the links it names and hides the rest, so a link hidden by an earlier
+    // answer comes back when a later one names it again. Names past the twelfth have no label
+    // and are dropped.
+    for (int i = 0; i < kRegLinkCount; ++i) {
+        ClickableLabel *link = m_widgets.platformLinks[size_t(i)];
+        if (!link)
+            continue;
+        if (i < info.platformNames.size()) {
+            link->setText(info.platformNames.at(i) + QStringLiteral(" |"));
+            link->show();
+        } else {
+            link->hide();
+        }
     }
+}
+
+// The copy links show only after login, long after start-up has given the window its page.
+void LinksPanels::copyNumbers()
+{
+    if (m_page)
+        copyCodes(*m_page, this, [this](const QString &text) { Q_EMIT notice(text); });
+}
+
+void LinksPanels::copyPlan()
+{
+    if (m_page)
+        zq::copyPlan(*m_page, this, [this](const QString &text) { Q_EMIT notice(text); });
+}
+
+void LinksPanels::openDownloadPage()
+{
+    openUrl(m_addresses.downloadPage());
 }
 
 void LinksPanels::openRegLink(int index)
@@ -58,18 +72,18 @@ void LinksPanels::openRegLink(int index)
 
 bool LinksPanels::panelOpen() const
 {
-    return m_controls.linkPanel->width() * 15 >= kOpenThreshold;
+    return m_widgets.linkPanel->width() * 15 >= kOpenThreshold;
 }
 
 void LinksPanels::setPanel(int widthTwips, int buttonLeftTwips)
 {
-    m_controls.linkPanel->resize(twipsToPixels(widthTwips), m_controls.linkPanel->height());
-    m_controls.linkPanelToggle->move(twipsToPixels(buttonLeftTwips), m_controls.linkPanelToggle->y());
+    m_widgets.linkPanel->resize(twipsToPixels(widthTwips), m_widgets.linkPanel->height());
+    m_widgets.linkPanelToggle->move(twipsToPixels(buttonLeftTwips), m_widgets.linkPanelToggle->y());
 }
 
 void LinksPanels::setHeadingColour(const QColor &colour)
 {
-    ClickableLabel *heading = m_controls.tipsLabel(TipsLabel::LinkPanelHeading);
+    ClickableLabel *heading = m_widgets.heading;
     if (!heading)
         return;
     QPalette palette = heading->palette();

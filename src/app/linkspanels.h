@@ -1,30 +1,48 @@
 #pragma once
 
+#include "app/window/controls.h"
+
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
-#include <functional>
+#include <array>
 
-class QWidget;
+class QColor;
+class QGroupBox;
+class QPushButton;
 
 namespace zq {
 
+class ClickableLabel;
+class PlanPage;
 class ServiceAddresses;
-struct AppState;
-struct Controls;
+struct SoftwareInformation;
 
-// The notice labels, the platform links and the platform link panel.
-class LinksPanels final
+// The platform link panel (its heading, the twelve links, the toggle and the self-service
+// link), the copy links and the download link.
+class LinksPanels final : public QObject
 {
-public:
-    LinksPanels(AppState &state, Controls &controls, const ServiceAddresses &addresses,
-                std::function<void(const QString &)> showNotice, QWidget *window);
+    Q_OBJECT
     Q_DISABLE_COPY_MOVE(LinksPanels)
 
-    void onTipsLabelClicked(int index);
-    void openRegLink(int index);
-    void onLinkPanelToggleClicked();
-    void onPlatformSignUpClicked();
+public:
+    struct Widgets
+    {
+        QGroupBox *linkPanel = nullptr;                              // regLinkPanel
+        QPushButton *linkPanelToggle = nullptr;                      // regLinkPanelOC
+        ClickableLabel *heading = nullptr;                           // tips_label(8)
+        std::array<ClickableLabel *, kRegLinkCount> platformLinks{}; // reglinks(0) to (11)
+    };
+
+    LinksPanels(Widgets widgets, const ServiceAddresses &addresses, QObject *parent = nullptr);
+
+    // The page the copy links read; none until start-up has reached the browser.
+    void setPage(PlanPage *page);
+
+    // What the software information brought for the panel: the heading with the contact text,
+    // and a caption for each named link (the rest hidden), where the answers brought them.
+    void showSoftwareInfo(const SoftwareInformation &info);
 
     bool panelOpen() const;
 
@@ -35,15 +53,25 @@ public:
     static constexpr int kClosedButtonLeft = 5760;
     static constexpr int kOpenThreshold = 10000;
 
+public Q_SLOTS:
+    void copyNumbers();      // tips_label(5)
+    void copyPlan();         // tips_label(7)
+    void openDownloadPage(); // tips_label(9)
+    void openRegLink(int index);
+    void onLinkPanelToggleClicked();
+    void onPlatformSignUpClicked();
+
+Q_SIGNALS:
+    // A copy's notice for the tray. Once the panels are gone, a copy under way does nothing more.
+    void notice(const QString &text);
+
 private:
     void setPanel(int widthTwips, int buttonLeftTwips);
     void setHeadingColour(const QColor &colour);
 
-    AppState &m_state;
-    Controls &m_controls;
+    Widgets m_widgets;
     const ServiceAddresses &m_addresses;
-    std::function<void(const QString &)> m_msgTips;
-    QPointer<QWidget> m_window;
+    QPointer<PlanPage> m_page;
 };
 
 } // namespace zq

@@ -17,9 +17,9 @@
 #include "loginflow.h"
 #include "net/webclient.h"
 #include "planmirror.h"
-#include "platformlist.h"
 #include "registrationflow.h"
 #include "savedlogin.h"
+#include "serviceaddresses.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
 #include "tray/traybackend.h"
@@ -27,7 +27,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -37,8 +40,9 @@ namespace zq {
 MainWindow::MainWindow(AppConfig config) : MainWindow(std::move(config), Seams()) {}
 
 MainWindow::MainWindow(AppConfig config, Seams seams)
-    : m_config(std::move(config)), m_seams(std::move(seams)), m_addresses(m_config, m_state), m_dialogs(this),
-      m_web(std::make_unique<WebClient>()), m_platforms(std::make_unique<RegPlatforms>())
+    : m_config(std::move(config)), m_seams(std::move(seams)), m_dialogs(this), m_web(std::make_unique<WebClient>(this)),
+      m_softwareInfo(std::make_unique<SoftwareInfo>(m_config, *m_web, this)),
+      m_addresses(std::make_unique<ServiceAddresses>(m_config, m_state, m_softwareInfo->value()))
 {
     StartupMarks::mark("application made");
     if (m_config.softwareInfoAhead) {
@@ -59,26 +63,23 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
         return m_planPage->widget();
     };
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
+    const Controls &c = m_controls;
 
-    m_web->setNoticeSink([this](const QString &text) { showNotice(text); });
-    m_tray = std::make_unique<TrayNotices>(m_state, this, m_seams.trayBackend);
-    m_softwareInfo = std::make_unique<SoftwareInfo>(m_state, m_controls, m_addresses, *m_web, *m_platforms, m_config);
-    LoginFlow::Actions loginActions;
-    loginActions.refreshSoftwareInfo = [this] { refreshSoftwareInfo(); };
-    loginActions.planPageOpened = [this] { m_clock->planPageOpened(); };
-    m_login = std::make_unique<LoginFlow>(m_state, m_controls, m_dialogs, m_addresses, *m_web, this,
-                                          std::move(loginActions), m_seams.logSecrets);
-    m_mirror = std::make_unique<PlanMirror>(m_state, m_controls);
-    SessionClock::Actions clockActions;
-    clockActions.openPlanPage = [this] { m_login->openPlanPage(); };
-    clockActions.mirrorPlanPage = [this] { m_mirror->refresh(); };
-    clockActions.refreshSoftwareInfo = [this] { refreshSoftwareInfo(); };
-    clockActions.unloadWindow = [this] { closeByProgram(); };
-    m_clock = std::make_unique<SessionClock>(m_state, m_controls, m_dialogs, m_addresses, *m_web,
-                                             m_config.timeSourceUrl, std::move(clockActions), m_seams.reportPeriod);
-    m_registration = std::make_unique<RegistrationFlow>(m_controls, m_dialogs, m_addresses, *m_web);
+    m_tray = std::make_unique<TrayNotices>(this, m_seams.trayBackend, this);
+    m_login = std::make_unique<LoginFlow>(
+        LoginFlow::Widgets{c.loginUser, c.loginPass, c.loginButton, c.goToRegistrationButton}, m_state, m_dialogs,
+        *m_addresses, *m_web, *m_softwareInfo, m_seams.logSecrets, this);
+    m_registration = std::make_unique<RegistrationFlow>(
+        RegistrationFlow::Widgets{c.regUser, c.regPass, c.regEmail, c.regPlatform, c.regPlatformAccount,
+                                  c.registerButton, c.registrationCancelButton},
+        m_dialogs, *m_addresses, *m_web, m_seams.logSecrets, this);
+    m_clock =
+        std::make_unique<SessionClock>(c.startTimer, c.countDown, m_dialogs, *m_addresses, m_login->session(), *m_web,
+                                       *m_softwareInfo, m_config.timeSourceUrl, m_seams.reportPeriod, this);
+    m_mirror = std::make_unique<PlanMirror>(c.outplan, this);
     m_links = std::make_unique<LinksPanels>(
-        m_state, m_controls, m_addresses, [this](const QString &text) { showNotice(text); }, this);
+        LinksPanels::Widgets{c.linkPanel, c.linkPanelToggle, c.tipsLabel(TipsLabel::LinkPanelHeading), c.platformLinks},
+        *m_addresses, this);
     connectControls();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -89,8 +90,9 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
 
 MainWindow::~MainWindow()
 {
-    // The pieces point into the controls; stop the ticks, and take the tray icon away while
-    // every piece still exists (removing it lets pending events run once).
+    // No answer is handled and no tick comes once the window goes; the tray icon is taken
+    // away while every piece still exists.
+    m_web->stop();
     m_controls.countDown->stop();
     m_controls.startTimer->stop();
     m_tray->setTrayIconShown(false);
@@ -98,27 +100,41 @@ MainWindow::~MainWindow()
 
 void MainWindow::connectControls()
 {
-    connect(m_controls.startTimer, &QTimer::timeout, this, [this] { m_clock->onStartTimer(); });
-    connect(m_controls.countDown, &QTimer::timeout, this, [this] { m_clock->onCountDownTick(); });
-    connect(m_controls.loginButton, &QPushButton::clicked, this, [this] { m_login->onLoginClicked(); });
-    connect(m_controls.goToRegistrationButton, &QPushButton::clicked, this,
-            [this] { m_registration->onGoToRegistrationClicked(); });
-    connect(m_controls.registrationCancelButton, &QPushButton::clicked, this,
-            [this] { m_registration->onRegistrationCancelClicked(); });
-    connect(m_controls.closeLoginButton, &QPushButton::clicked, this,
-            [this] { m_registration->onCloseLoginClicked(); });
-    connect(m_controls.registerButton, &QPushButton::clicked, this, [this] { m_registration->onRegisterClicked(); });
-    connect(m_controls.linkPanelToggle, &QPushButton::clicked, this, [this] { m_links->onLinkPanelToggleClicked(); });
-    connect(m_controls.platformSignUpLink, &ClickableLabel::clicked, this,
-            [this] { m_links->onPlatformSignUpClicked(); });
-    for (auto it = m_controls.tipsLabels.cbegin(); it != m_controls.tipsLabels.cend(); ++it) {
-        const int index = it.key();
-        connect(it.value(), &ClickableLabel::clicked, this, [this, index] { m_links->onTipsLabelClicked(index); });
+    const Controls &c = m_controls;
+    // What the pieces say happened.
+    connect(m_web.get(), &WebClient::slowNetwork, this, &MainWindow::showNotice);
+    connect(m_softwareInfo.get(), &SoftwareInfo::refreshed, this, &MainWindow::softwareInfoRefreshed);
+    connect(m_login.get(), &LoginFlow::signedIn, this, &MainWindow::signedIn);
+    connect(m_registration.get(), &RegistrationFlow::registered, this, &MainWindow::registered);
+    connect(m_clock.get(), &SessionClock::planPageDue, this, &MainWindow::planPageDue);
+    connect(m_clock.get(), &SessionClock::ticked, m_mirror.get(), &PlanMirror::refresh);
+    connect(m_clock.get(), &SessionClock::reportRefreshed, this, &MainWindow::openWaitingPlanPage);
+    connect(m_clock.get(), &SessionClock::kicked, this, &MainWindow::closeByProgram);
+    connect(m_links.get(), &LinksPanels::notice, this, &MainWindow::showNotice);
+
+    // The timers and the controls.
+    connect(c.startTimer, &QTimer::timeout, m_clock.get(), &SessionClock::onStartTimer);
+    connect(c.countDown, &QTimer::timeout, m_clock.get(), &SessionClock::onCountDownTick);
+    connect(c.loginButton, &QPushButton::clicked, m_login.get(), &LoginFlow::onLoginClicked);
+    connect(c.registerButton, &QPushButton::clicked, m_registration.get(), &RegistrationFlow::onRegisterClicked);
+    connect(c.goToRegistrationButton, &QPushButton::clicked, this, [this] { showBox(Box::Registration); });
+    connect(c.registrationCancelButton, &QPushButton::clicked, this, [this] { showBox(Box::None); });
+    connect(c.closeLoginButton, &QPushButton::clicked, this, [this] { showBox(Box::None); });
+    connect(c.linkPanelToggle, &QPushButton::clicked, m_links.get(), &LinksPanels::onLinkPanelToggleClicked);
+    connect(c.platformSignUpLink, &ClickableLabel::clicked, m_links.get(), &LinksPanels::onPlatformSignUpClicked);
+    for (int i = 0; i < kRegLinkCount; ++i) {
+        if (ClickableLabel *link = c.platformLink(i))
+            connect(link, &ClickableLabel::clicked, m_links.get(), [this, i] { m_links->openRegLink(i); });
     }
-    for (int i = 0; i < int(m_controls.platformLinks.size()); ++i)
-        connect(m_controls.platformLinks[size_t(i)], &ClickableLabel::clicked, this,
-                [this, i] { m_links->openRegLink(i); });
-    installBoxKeys(m_controls);
+
+    // The notice labels that do something, each to its own action; the others only show text.
+    const auto label = [&c](int index) { return c.tipsLabel(index); };
+    connect(label(TipsLabel::LoginLink), &ClickableLabel::clicked, this, [this] { showBox(Box::Login); });
+    connect(label(TipsLabel::RegistrationLink), &ClickableLabel::clicked, this, [this] { showBox(Box::Registration); });
+    connect(label(TipsLabel::CopyNumbersLink), &ClickableLabel::clicked, m_links.get(), &LinksPanels::copyNumbers);
+    connect(label(TipsLabel::CopyPlanLink), &ClickableLabel::clicked, m_links.get(), &LinksPanels::copyPlan);
+    connect(label(TipsLabel::DownloadLink), &ClickableLabel::clicked, m_links.get(), &LinksPanels::openDownloadPage);
+    installBoxKeys(c);
 }
 
 void MainWindow::startUp()
@@ -129,15 +145,22 @@ void MainWindow::startUp()
     CfgLocation::removeLeftovers(m_state.cfgPath);
     runRegBat(m_config.programDir);
     StartupMarks::mark("machine identity");
+    // The rest of the sequence waits for the software information, answered or not; the window
+    // shows its start-up notice meanwhile. A stop or a close before that ends it there.
+    connect(m_softwareInfo.get(), &SoftwareInfo::refreshed, this, &MainWindow::finishStartUp, Qt::SingleShotConnection);
     refreshSoftwareInfo();
+}
+
+void MainWindow::finishStartUp()
+{
     StartupMarks::mark("software information");
-    // A stop signal can arrive while refreshSoftwareInfo waits for the service: start-up ends there.
     if (m_unloaded)
         return;
     setTrayIconShown(true);
     StartupMarks::mark("tray");
     initWindow();
     StartupMarks::mark("window ready");
+    Q_EMIT startedUp();
 }
 
 QString MainWindow::settingsPath() const
@@ -149,8 +172,26 @@ QString MainWindow::settingsPath() const
 
 void MainWindow::refreshSoftwareInfo()
 {
+    m_softwareInfo->refresh();
+}
+
+void MainWindow::softwareInfoRefreshed(bool answered)
+{
+    const Controls &c = m_controls;
+    if (!answered) {
+        // Every field, caption and list keeps what the last good answer gave.
+        if (ClickableLabel *notice = c.tipsLabel(TipsLabel::StartUpNotice))
+            notice->setText(SoftwareInfo::failureNotice());
+        return;
+    }
+    const SoftwareInformation &info = m_softwareInfo->value();
+    if (!info.announcement.isEmpty())
+        if (ClickableLabel *line = c.tipsLabel(TipsLabel::NoticeLine))
+            line->setText(info.announcement);
+    m_links->showSoftwareInfo(info);
+    m_registration->setPlatforms(info.regPlatformText);
     // The service is there again: a plan page that could not load need not wait for its next try.
-    if (m_softwareInfo->refreshSoftwareInfo() && m_planPage)
+    if (m_planPage)
         m_planPage->serviceAnswered();
 }
 
@@ -160,9 +201,12 @@ void MainWindow::initWindow()
     // The start timer fires once, two seconds from now.
     m_controls.startTimer->setInterval(2000);
     m_controls.startTimer->start();
-    setWindowTitle(m_state.appTitle + QStringLiteral("(") + m_state.appVersion + QStringLiteral(") "));
-    m_state.webCtl = m_planPage.get();
-    m_state.webCtl->setSilent(true);
+    const SoftwareInformation &info = m_softwareInfo->value();
+    setWindowTitle(info.appTitle + QStringLiteral("(") + info.appVersion + QStringLiteral(") "));
+    m_webCtl = m_planPage.get();
+    m_webCtl->setSilent(true);
+    m_mirror->setPage(m_webCtl);
+    m_links->setPage(m_webCtl);
 }
 
 void MainWindow::setTrayIconShown(bool on)
@@ -173,6 +217,95 @@ void MainWindow::setTrayIconShown(bool on)
 void MainWindow::showNotice(const QString &text)
 {
     m_tray->showNotice(text);
+}
+
+void MainWindow::showBox(Box box)
+{
+    QGroupBox *login = m_controls.loginBox;
+    QGroupBox *registration = m_controls.registrationBox;
+    // The box that closes goes first, so that the focus never passes through it on its way.
+    switch (box) {
+    case Box::None:
+        registration->hide();
+        login->hide();
+        break;
+    case Box::Login:
+        registration->hide();
+        login->show();
+        focusLoginBox(m_controls);
+        break;
+    case Box::Registration:
+        login->hide();
+        registration->show();
+        focusRegistrationBox(m_controls);
+        break;
+    }
+}
+
+void MainWindow::closeLoginBox()
+{
+    // Signed in: the login box goes; a registration box the user opened meanwhile stays.
+    m_controls.loginBox->hide();
+}
+
+void MainWindow::planPageDue()
+{
+    // Without the software information there is no page to show: an empty browser would hide
+    // the notice that says the start failed. The page waits for a refresh that brings its address.
+    if (m_softwareInfo->value().planPageUrl.isEmpty()) {
+        m_planPageWaiting = true;
+        return;
+    }
+    openPlanPage();
+    showBrowser();
+}
+
+void MainWindow::openWaitingPlanPage()
+{
+    if (m_planPageWaiting && !m_softwareInfo->value().planPageUrl.isEmpty()) {
+        openPlanPage();
+        showBrowser();
+    }
+}
+
+void MainWindow::openPlanPage()
+{
+    if (m_webCtl)
+        m_webCtl->navigate(m_addresses->planPage(m_login->session()));
+}
+
+void MainWindow::showBrowser()
+{
+    m_planPageWaiting = false;
+    m_controls.browser->show();
+    if (ClickableLabel *notice = m_controls.tipsLabel(TipsLabel::StartUpNotice))
+        notice->hide();
+}
+
+void MainWindow::signedIn(const QString &account)
+{
+    setWindowTitle(windowTitle() + QStringLiteral("- ") + account);
+    if (!m_softwareInfo->value().planPageUrl.isEmpty()) {
+        openPlanPage();
+        // A page the start timer left waiting for its address is shown now.
+        if (m_planPageWaiting)
+            showBrowser();
+    }
+    closeLoginBox();
+    for (int index : {TipsLabel::LoginLink, TipsLabel::RegistrationLink})
+        if (ClickableLabel *label = m_controls.tipsLabel(index))
+            label->hide();
+    for (int index : {TipsLabel::CopyNumbersLink, TipsLabel::CopyPlanLink, TipsLabel::ExternalNumbersLabel})
+        if (ClickableLabel *label = m_controls.tipsLabel(index))
+            label->show();
+    m_controls.outplan->show();
+}
+
+void MainWindow::registered(const QString &account, const QString &password)
+{
+    m_controls.loginUser->setText(account);
+    m_controls.loginPass->setText(password);
+    showBox(Box::Login);
 }
 
 void MainWindow::closeByProgram()
@@ -204,7 +337,8 @@ bool MainWindow::closeRequested(bool byUser)
         return true;
     }
     if (byUser) {
-        const QString title = m_state.appTitle.isEmpty() ? AppTexts::programTitle() : m_state.appTitle;
+        const QString appTitle = m_softwareInfo->value().appTitle;
+        const QString title = appTitle.isEmpty() ? AppTexts::programTitle() : appTitle;
         if (!m_dialogs.confirm(QStringLiteral("确认退出?"), title + QStringLiteral(" - 关闭提示")))
             return false;
     }
@@ -224,6 +358,7 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::unload()
 {
     m_unloaded = true;
+    // Whatever was under way ends here: no answer is handled, no box shown, no tick comes.
     m_dialogs.silence();
     m_web->stop();
     m_controls.countDown->stop();

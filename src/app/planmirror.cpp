@@ -1,13 +1,10 @@
 #include "planmirror.h"
 
-#include "app/window/controls.h"
-#include "appstate.h"
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
 #include "text/jsontext.h"
 
 #include <QPlainTextEdit>
-#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -24,29 +21,35 @@ constexpr qsizetype kMirroredLength = 4096;
 
 } // namespace
 
+PlanMirror::PlanMirror(QPlainTextEdit *outplan, QObject *parent) : QObject(parent), m_outplan(outplan) {}
+
+void PlanMirror::setPage(PlanPage *page)
+{
+    m_page = page;
+}
+
 void PlanMirror::refresh()
 {
-    if (!m_controls.outplan)
+    if (!m_outplan)
         return;
-    if (!m_state.webCtl) {
+    if (!m_page) {
         // No page to read yet (start-up has not reached the browser): nothing to copy.
-        show(m_controls.outplan, noBettingNumbersText());
+        show(noBettingNumbersText());
         return;
     }
     if (m_pending && m_askedAt.isValid() && m_askedAt.elapsed() < kAnswerPatienceMs)
         return;
     m_pending = true;
     m_askedAt.start();
-    QPointer<QPlainTextEdit> outplan = m_controls.outplan;
-    const auto answered = [this, outplan](const QStringList &values) {
+    const auto answered = [this](const QStringList &values) {
         m_pending = false;
-        if (outplan)
-            show(outplan, outplanText(values.value(0), values.value(1)));
+        if (m_outplan)
+            show(outplanText(values.value(0), values.value(1)));
     };
-    m_state.webCtl->readGlobalsUpTo({u"tzIss"_s, u"tzNums"_s}, kMirroredLength, outplan, answered);
+    m_page->readGlobalsUpTo({u"tzIss"_s, u"tzNums"_s}, kMirroredLength, this, answered);
 }
 
-void PlanMirror::show(QPlainTextEdit *outplan, const QString &text)
+void PlanMirror::show(const QString &text)
 {
     // QPlainTextEdit keeps its lines with "\n"; the CR LF form is what the text means, and
     // what a copy out of the box gives.
@@ -54,11 +57,11 @@ void PlanMirror::show(QPlainTextEdit *outplan, const QString &text)
     // Set only when it changes: setting lays the whole text out again. What the box made of
     // the last text (a lone CR is a line break to it) is compared too, so that a user's edit
     // in the box is still undone on the next tick.
-    if (shown == m_shown && outplan->toPlainText() == m_shownAs)
+    if (shown == m_shown && m_outplan->toPlainText() == m_shownAs)
         return;
-    outplan->setPlainText(shown);
+    m_outplan->setPlainText(shown);
     m_shown = shown;
-    m_shownAs = outplan->toPlainText();
+    m_shownAs = m_outplan->toPlainText();
 }
 
 QString PlanMirror::outplanText(const QString &tzIss, const QString &tzNums)

@@ -1,37 +1,44 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QPlainTextEdit;
 
 namespace zq {
 
-struct AppState;
-struct Controls;
+class PlanPage;
 
 // outplan's copy of the betting period and numbers that the plan page shows, refreshed on
 // every count-down tick.
-class PlanMirror final
+class PlanMirror final : public QObject
 {
-public:
-    PlanMirror(const AppState &state, Controls &controls) : m_state(state), m_controls(controls) {}
+    Q_OBJECT
     Q_DISABLE_COPY_MOVE(PlanMirror)
 
-    // Asks the page for the first 4,096 characters of tzIss and tzNums; the answer lands in
-    // outplan later. A page that has not answered the last question gets no second one for a
-    // while.
-    void refresh();
+public:
+    explicit PlanMirror(QPlainTextEdit *outplan, QObject *parent = nullptr);
+
+    // The page to read; none until start-up has reached the browser.
+    void setPage(PlanPage *page);
 
     // The text for a period and numbers as read from the page; an empty period stands in
     // as "0001-9999期:", and the numbers keep only digits, white space, "*" and ",".
     static QString outplanText(const QString &tzIss, const QString &tzNums);
 
-private:
-    void show(QPlainTextEdit *outplan, const QString &text);
+public Q_SLOTS:
+    // Asks the page for the first 4,096 characters of tzIss and tzNums; the answer lands in
+    // outplan later. A page that has not answered the last question gets no second one for a
+    // while.
+    void refresh();
 
-    const AppState &m_state;
-    Controls &m_controls;
+private:
+    void show(const QString &text);
+
+    QPointer<QPlainTextEdit> m_outplan;
+    QPointer<PlanPage> m_page;
     bool m_pending = false;
     QElapsedTimer m_askedAt;
     QString m_shown;   // the text last set

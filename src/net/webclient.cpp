@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -22,8 +21,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 #include <optional>
+#include <utility>
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -81,11 +80,6 @@ QString decodeBody(const QByteArray &body, const QByteArray &contentType)
     return utf8.decode(body);
 }
 
-const char *methodName(bool post)
-{
-    return post ? "POST" : "GET";
-}
-
 // The body of an answer compressed although the client asked for none (a proxy may do that),
 // decoded as the service meant it; the size limit holds for the decoded body. Nothing for a
 // coding other than gzip or deflate, a broken or cut-off stream, or a body that would grow
@@ -138,31 +132,6 @@ std::optional<QByteArray> decodeContent(const QByteArray &body, const QByteArray
 
 } // namespace
 
-struct WebClient::Exchange
-{
-    enum class End
-    {
-        Answered,    // a whole HTTP answer, any status
-        NoAnswer,    // refused, dropped, too large, or the deadline passed
-        Interrupted, // the event loop was told to quit: the program is ending
-        ClientGone,  // the WebClient itself was destroyed during the wait
-    };
-
-    End end = End::NoAnswer;
-    int status = 0;
-    QByteArray body;
-    QByteArray contentType;
-    QList<QNetworkReply::RawHeaderPair> headers;
-};
-
-struct WebClient::SentAhead
-{
-    QUrl url;
-    QByteArray body;
-    QPointer<QNetworkReply> reply;
-    QElapsedTimer sent;
-};
-
 namespace {
 
 QNetworkRequest requestFor(const QUrl &url, bool post, bool headersOnly)
@@ -186,6 +155,273 @@ QNetworkRequest requestFor(const QUrl &url, bool post, bool headersOnly)
 
 } // namespace
 
+// One request in flight: its reply, its deadline, its size limit, and who gets its answer. It
+// lives from the call until its continuation has been handed the text, or until it is
+// dropped; the text is always handed over from the event loop, so a continuation never runs
+// inside Qt's own signals of the reply nor inside the call that made the request.
+class WebClient::Request final : public QObject
+{
+public:
+    Request(WebClient &client, Method method, QUrl url, QByteArray body)
+        : QObject(&client), m_client(client), m_method(method), m_url(std::move(url)), m_body(std::move(body))
+    {
+        m_deadlineTimer.setSingleShot(true);
+        m_deadlineTimer.setTimerType(Qt::PreciseTimer);
+        // The timer only wakes the request; whether the time is really up is the deadline's to
+        // say, so an early tick just arms it again.
+        connect(&m_deadlineTimer, &QTimer::timeout, this, [this] {
+            if (m_deadline.hasExpired())
+                expire();
+            else
+                arm();
+        });
+    }
+
+    ~Request() override { releaseReply(); }
+    Q_DISABLE_COPY_MOVE(Request)
+
+    void send(QNetworkAccessManager &manager, std::chrono::milliseconds deadline)
+    {
+        const bool post = m_method == Method::Post;
+        m_sent.start();
+        m_reply = post ? manager.post(requestFor(m_url, true, false), m_body)
+                       : manager.get(requestFor(m_url, false, m_method == Method::Headers));
+        m_reply->setParent(this);
+        connect(m_reply, &QNetworkReply::finished, this, [this] { end(false); });
+        if (m_method == Method::Headers) {
+            // Only the headers matter; the page is dropped as it arrives, so its size does not.
+            connect(m_reply, &QNetworkReply::readyRead, this, [this] { m_reply->readAll(); });
+        } else {
+            connect(m_reply, &QNetworkReply::metaDataChanged, this,
+                    [this] { limit(m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong()); });
+            connect(m_reply, &QNetworkReply::readyRead, this, [this] { limit(m_reply->bytesAvailable()); });
+            connect(m_reply, &QNetworkReply::downloadProgress, this,
+                    [this](qint64 received, qint64 total) { limit(std::max(received, total)); });
+        }
+        // The deadline runs on the monotonic clock from the moment of sending.
+        m_deadline = QDeadlineTimer(qint64(deadline.count()), Qt::PreciseTimer);
+        arm();
+    }
+
+    // An address the client does not request: empty text, and no notice, from the event loop.
+    void refuse()
+    {
+        m_refused = true;
+        QMetaObject::invokeMethod(
+            this, [this] { end(false); }, Qt::QueuedConnection);
+    }
+
+    bool isSame(Method method, const QUrl &url, const QByteArray &body) const
+    {
+        return m_method == method && m_url == url && m_body == body;
+    }
+
+    qint64 sentAgoMs() const { return m_sent.isValid() ? m_sent.elapsed() : 0; }
+
+    // Who gets the answer. An answer that came before (the request sent ahead) is handed over
+    // from the event loop all the same.
+    void bind(QObject *context, Answer done)
+    {
+        m_context = context;
+        m_done = std::move(done);
+        m_bound = true;
+        // Nobody to hand the answer to any more: the request goes at once.
+        connect(context, &QObject::destroyed, this, [this] { drop("no one waits for it"); });
+        if (m_state == State::Ended)
+            handOverLater();
+    }
+
+    // Nothing of the request runs any more; the client forgets it at once.
+    void drop(const char *why)
+    {
+        if (m_state == State::HandedOver || m_state == State::Dropped)
+            return;
+        if (m_state == State::InFlight)
+            qCDebug(lcNet).noquote() << methodName() << loggableUrl(m_url) << why << "after" << m_sent.elapsed()
+                                     << "ms";
+        m_state = State::Dropped;
+        m_deadlineTimer.stop();
+        releaseReply();
+        m_client.forget(this);
+        deleteLater();
+    }
+
+private:
+    enum class State
+    {
+        InFlight,   // sent (or refused) and not ended yet
+        Ended,      // the text is known; handed over once someone is bound
+        HandedOver, // the continuation has run or is running
+        Dropped,
+    };
+
+    const char *methodName() const { return m_method == Method::Post ? "POST" : "GET"; }
+
+    void arm() { m_deadlineTimer.start(int(std::clamp<qint64>(m_deadline.remainingTime(), 0, INT_MAX))); }
+
+    void limit(qint64 bytes)
+    {
+        if (bytes <= MaxBodyBytes || m_oversize || m_state != State::InFlight)
+            return;
+        m_oversize = true;
+        // Aborting finishes the reply; that ends the request in the same way as any other end.
+        m_reply->abort();
+    }
+
+    void expire()
+    {
+        if (m_state != State::InFlight || !m_reply)
+            return;
+        // Not waited for any longer: the reply's own end of the abort is not this request's.
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+        end(true);
+    }
+
+    void releaseReply()
+    {
+        if (!m_reply)
+            return;
+        disconnect(m_reply, nullptr, this, nullptr);
+        if (!m_reply->isFinished())
+            m_reply->abort();
+        // Never deleted from inside one of its own signals.
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+
+    // The answer as the caller's text, the notice it calls for, and the log line.
+    void end(bool expired)
+    {
+        if (m_state != State::InFlight)
+            return;
+        m_state = State::Ended;
+        m_deadlineTimer.stop();
+
+        int status = 0;
+        bool answered = false;
+        bool undecodable = false;
+        QByteArray body;
+        QByteArray contentType;
+        QList<QNetworkReply::RawHeaderPair> headers;
+        const bool finished = m_reply && !expired && m_reply->isFinished();
+        // In case the whole of a large answer arrived in one piece before any size signal ran.
+        if (finished && m_method != Method::Headers && m_reply->bytesAvailable() > MaxBodyBytes)
+            m_oversize = true;
+        if (finished && !m_oversize) {
+            const QVariant code = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            if (code.isValid() && isStatusError(m_reply->error())) {
+                answered = true;
+                status = code.toInt();
+                headers = m_reply->rawHeaderPairs();
+                contentType = m_reply->rawHeader("Content-Type");
+                if (m_method != Method::Headers) {
+                    body = m_reply->readAll();
+                    const QByteArray coding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
+                    if (!coding.isEmpty() && coding != "identity") {
+                        std::optional<QByteArray> decoded = decodeContent(body, coding);
+                        if (decoded) {
+                            body = std::move(*decoded);
+                        } else {
+                            undecodable = true;
+                            answered = false;
+                            status = 0;
+                            body.clear();
+                        }
+                    }
+                }
+            }
+        }
+
+        switch (m_method) {
+        case Method::Get: {
+            // Only a 200 answer is the service's: the body of any other is a server's or a
+            // proxy's page, and one that happens to hold "ok|" or "kick" must not sign in or
+            // end the program.
+            const bool complete = answered && status == 200;
+            m_notice = !complete && !m_refused;
+            m_text = complete ? decodeBody(body, contentType) : QString();
+            break;
+        }
+        case Method::Post: {
+            const QString text = answered ? decodeBody(body, contentType) : QString();
+            // The notice goes by the text that came, whatever its status, as it always has; the
+            // text is the caller's only from a 200 answer, as for a GET.
+            m_notice = text.isEmpty() && !m_refused;
+            m_text = status == 200 ? text : QString();
+            break;
+        }
+        case Method::Headers: {
+            QStringList lines;
+            lines.reserve(headers.size());
+            for (const QNetworkReply::RawHeaderPair &header : std::as_const(headers))
+                lines << QString::fromLatin1(header.first) + u": "_s + QString::fromLatin1(header.second);
+            m_text = answered ? lines.join(u"\r\n"_s) : QString();
+            break;
+        }
+        }
+
+        if (!m_refused) {
+            const char *outcome = "answered";
+            if (undecodable)
+                outcome = "unreadable content coding";
+            else if (m_oversize)
+                outcome = "too large";
+            else if (!finished)
+                outcome = "deadline passed";
+            else if (!answered)
+                outcome = "no answer";
+            // The error's code, not Qt's text of it: that quotes the whole address, password included.
+            const QString error = finished && !answered && m_reply ? QDebug::toString(m_reply->error()) : QString();
+            qCDebug(lcNet).noquote() << methodName() << loggableUrl(m_url) << outcome << "status" << status << "bytes"
+                                     << body.size() << "after" << m_sent.elapsed() << "ms" << error;
+        }
+        releaseReply();
+        if (m_bound)
+            handOverLater();
+    }
+
+    void handOverLater()
+    {
+        QMetaObject::invokeMethod(
+            this, [this] { handOver(); }, Qt::QueuedConnection);
+    }
+
+    void handOver()
+    {
+        if (m_state != State::Ended || !m_bound)
+            return;
+        m_state = State::HandedOver;
+        // Forgotten before anything else runs: a continuation that stops the client, or shows a
+        // box during which other answers come, no longer finds this request among the living.
+        m_client.forget(this);
+        deleteLater();
+        const QPointer<QObject> context = m_context;
+        const Answer done = std::move(m_done);
+        if (m_notice)
+            Q_EMIT m_client.slowNetwork(slowNetworkText());
+        if (context && done)
+            done(m_text);
+    }
+
+    WebClient &m_client;
+    const Method m_method;
+    const QUrl m_url;
+    const QByteArray m_body;
+    QNetworkReply *m_reply = nullptr;
+    QTimer m_deadlineTimer;
+    QDeadlineTimer m_deadline;
+    QElapsedTimer m_sent;
+    QPointer<QObject> m_context;
+    Answer m_done;
+    QString m_text;
+    State m_state = State::InFlight;
+    bool m_bound = false;
+    bool m_refused = false;
+    bool m_oversize = false;
+    bool m_notice = false;
+};
+
 WebClient::WebClient(QObject *parent) : QObject(parent), m_manager(new QNetworkAccessManager(this))
 {
     // Qt keeps this switch for the whole process. The program has one WebClient and it is
@@ -196,16 +432,28 @@ WebClient::WebClient(QObject *parent) : QObject(parent), m_manager(new QNetworkA
     m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }
 
-WebClient::~WebClient() = default;
-
-void WebClient::setNoticeSink(NoticeSink sink)
+WebClient::~WebClient()
 {
-    m_noticeSink = std::move(sink);
+    // Every request, also one handed over and only waiting to be deleted, takes its reply
+    // with it before the manager goes.
+    const QObjectList children = this->children();
+    for (QObject *child : children) {
+        if (child != m_manager)
+            delete child;
+    }
 }
 
 void WebClient::setDeadline(std::chrono::milliseconds deadline)
 {
     m_deadline = std::max(deadline, std::chrono::milliseconds::zero());
+}
+
+void WebClient::stop()
+{
+    m_stopped = true;
+    const QList<Request *> requests = m_requests;
+    for (Request *request : requests)
+        request->drop("stopped");
 }
 
 QString WebClient::slowNetworkText()
@@ -215,42 +463,20 @@ QString WebClient::slowNetworkText()
            u"2、尝试重启家里的路由器或重新拨号上网"_s;
 }
 
-QString WebClient::getWebContent(const QString &url)
+void WebClient::getWebContent(const QString &url, QObject *context, Answer done)
 {
-    const QUrl target(url);
-    if (!isWebUrl(target)) {
-        qCDebug(lcNet) << "GET refused, not an http(s) address";
-        return {};
-    }
-    const Exchange answer = exchange(Method::Get, target, {});
-    if (answer.end == Exchange::End::ClientGone || answer.end == Exchange::End::Interrupted)
-        return {};
-    // Only a 200 answer is the service's: the body of any other is a server's or a proxy's
-    // page, and one that happens to hold "ok|" or "kick" must not sign in or end the program.
-    const bool complete = answer.end == Exchange::End::Answered && answer.status == 200;
-    if (!complete)
-        showTips(slowNetworkText());
-    return complete ? decodeBody(answer.body, answer.contentType) : QString();
+    start(Method::Get, url, {}, context, std::move(done));
 }
 
-QString WebClient::postWebContent(const QString &url, const QString &body)
+void WebClient::postWebContent(const QString &url, const QString &body, QObject *context, Answer done)
 {
-    const QUrl target(url);
-    if (!isWebUrl(target)) {
-        qCDebug(lcNet) << "POST refused, not an http(s) address";
-        return {};
-    }
     // The body is form-encoded, hence ASCII; UTF-8 keeps anything else a caller slips in readable.
-    const Exchange answer = exchange(Method::Post, target, body.toUtf8());
-    if (answer.end == Exchange::End::ClientGone || answer.end == Exchange::End::Interrupted)
-        return {};
-    const QString text =
-        answer.end == Exchange::End::Answered ? decodeBody(answer.body, answer.contentType) : QString();
-    // The notice goes by the text that came, whatever its status, as it always has; the text
-    // is the caller's only from a 200 answer, as for a GET.
-    if (text.isEmpty())
-        showTips(slowNetworkText());
-    return answer.status == 200 ? text : QString();
+    start(Method::Post, url, body.toUtf8(), context, std::move(done));
+}
+
+void WebClient::getResponseHeaders(const QString &url, QObject *context, Answer done)
+{
+    start(Method::Headers, url, {}, context, std::move(done));
 }
 
 void WebClient::sendAhead(const QString &url, const QString &body)
@@ -258,205 +484,65 @@ void WebClient::sendAhead(const QString &url, const QString &body)
     const QUrl target(url);
     if (m_stopped || !isWebUrl(target) || !QCoreApplication::instance())
         return;
-    auto ahead = std::make_unique<SentAhead>();
-    ahead->url = target;
-    ahead->body = body.toUtf8();
+    if (m_ahead)
+        m_ahead->drop("left behind");
+    // Qt puts it on the wire once the event loop runs, while nobody waits for it yet.
     qCDebug(lcNet).noquote() << "POST" << loggableUrl(target) << "sent ahead";
-    ahead->sent.start();
-    ahead->reply = m_manager->post(requestFor(target, true, false), ahead->body);
-    if (m_ahead && m_ahead->reply)
-        m_ahead->reply->deleteLater();
-    m_ahead = std::move(ahead);
-    // Qt hands the request to its network thread from the event loop; once there, it
-    // travels while this thread goes on with other work.
-    QCoreApplication::processEvents();
+    m_ahead = new Request(*this, Method::Post, target, body.toUtf8());
+    m_requests.append(m_ahead);
+    m_ahead->send(*m_manager, m_deadline);
 }
 
-QString WebClient::getResponseHeaders(const QString &url)
+void WebClient::start(Method method, const QString &url, const QByteArray &body, QObject *context, Answer done)
 {
-    const QUrl target(url);
-    if (!isWebUrl(target)) {
-        qCDebug(lcNet) << "GET (headers) refused, not an http(s) address";
-        return {};
-    }
-    const Exchange answer = exchange(Method::Headers, target, {});
-    if (answer.end != Exchange::End::Answered)
-        return {};
-    QStringList lines;
-    lines.reserve(answer.headers.size());
-    for (const QNetworkReply::RawHeaderPair &header : answer.headers)
-        lines << QString::fromLatin1(header.first) + u": "_s + QString::fromLatin1(header.second);
-    return lines.join(u"\r\n"_s);
-}
-
-void WebClient::showTips(const QString &text)
-{
-    // A copy, so a sink that replaces itself does not destroy the function it runs in.
-    const NoticeSink sink = m_noticeSink;
-    if (!sink)
+    if (m_stopped)
         return;
-    try {
-        sink(text);
-    } catch (const std::exception &e) {
-        qCWarning(lcNet) << "notice failed:" << e.what();
-    } catch (...) {
-        qCWarning(lcNet) << "notice failed";
-    }
-}
-
-WebClient::Exchange WebClient::exchange(Method method, const QUrl &url, const QByteArray &body)
-{
-    Exchange result;
-    if (m_stopped) {
-        result.end = Exchange::End::Interrupted;
-        return result;
-    }
     if (!QCoreApplication::instance()) {
         qCWarning(lcNet) << "no application object, request not sent";
-        return result;
+        return;
     }
-
-    const bool post = method == Method::Post;
-    // A request sent ahead serves this call only when it is the very same one; any other
-    // call leaves it behind for good.
-    std::unique_ptr<SentAhead> ahead = std::move(m_ahead);
-    const bool takeAhead = ahead && ahead->reply && post && ahead->url == url && ahead->body == body;
-    if (ahead && ahead->reply && !takeAhead) {
-        ahead->reply->abort();
-        ahead->reply->deleteLater();
+    QObject *receiver = context ? context : this;
+    const QUrl target(url);
+    if (!isWebUrl(target)) {
+        qCDebug(lcNet) << (method == Method::Post      ? "POST refused, not an http(s) address"
+                           : method == Method::Headers ? "GET (headers) refused, not an http(s) address"
+                                                       : "GET refused, not an http(s) address");
+        auto *refused = new Request(*this, method, target, body);
+        m_requests.append(refused);
+        refused->bind(receiver, std::move(done));
+        refused->refuse();
+        return;
     }
-
-    // Handlers that run inside the wait may destroy this client (the window closing);
-    // from then on nothing of it may be touched.
-    const QPointer<WebClient> self(this);
-    QEventLoop loop;
-    QTimer deadlineTimer;
-    deadlineTimer.setSingleShot(true);
-    deadlineTimer.setTimerType(Qt::PreciseTimer);
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 waitedAlready = 0;
-    QPointer<QNetworkReply> reply;
-    if (takeAhead) {
-        waitedAlready = ahead->sent.elapsed();
-        reply = ahead->reply;
-        qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << "sent ahead" << waitedAlready << "ms ago";
-    } else {
-        qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url);
-        const QNetworkRequest request = requestFor(url, post, method == Method::Headers);
-        reply = post ? m_manager->post(request, body) : m_manager->get(request);
+    if (Request *ahead = takeAhead(method, target, body)) {
+        qCDebug(lcNet).noquote() << "POST" << loggableUrl(target) << "sent ahead" << ahead->sentAgoMs() << "ms ago";
+        ahead->bind(receiver, std::move(done));
+        return;
     }
+    qCDebug(lcNet).noquote() << (method == Method::Post ? "POST" : "GET") << loggableUrl(target);
+    auto *request = new Request(*this, method, target, body);
+    m_requests.append(request);
+    request->bind(receiver, std::move(done));
+    request->send(*m_manager, m_deadline);
+}
 
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
-    bool oversize = false;
-    if (method == Method::Headers) {
-        // Only the headers matter; the page is dropped as it arrives, so its size does not.
-        connect(reply, &QNetworkReply::readyRead, &loop, [&reply] { reply->readAll(); });
-    } else {
-        const auto limit = [&reply, &oversize](qint64 bytes) {
-            if (bytes > MaxBodyBytes && !oversize) {
-                oversize = true;
-                reply->abort();
-            }
-        };
-        connect(reply, &QNetworkReply::metaDataChanged, &loop,
-                [&reply, limit] { limit(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong()); });
-        connect(reply, &QNetworkReply::readyRead, &loop, [&reply, limit] { limit(reply->bytesAvailable()); });
-        connect(reply, &QNetworkReply::downloadProgress, &loop,
-                [limit](qint64 received, qint64 total) { limit(std::max(received, total)); });
-    }
+WebClient::Request *WebClient::takeAhead(Method method, const QUrl &url, const QByteArray &body)
+{
+    // A request sent ahead serves a call only when it is the very same one; any other call
+    // leaves it behind for good.
+    Request *ahead = std::exchange(m_ahead, nullptr);
+    if (!ahead)
+        return nullptr;
+    if (ahead->isSame(method, url, body))
+        return ahead;
+    ahead->drop("left behind");
+    return nullptr;
+}
 
-    QCoreApplication::processEvents();
-    if (!self) {
-        result.end = Exchange::End::ClientGone;
-        return result;
-    }
-
-    // The deadline runs on the monotonic clock from here on. The timer only wakes the loop;
-    // whether the time is really up is the deadline's to say, so an early tick just re-arms it.
-    const QDeadlineTimer deadline(std::max<qint64>(0, qint64(m_deadline.count()) - waitedAlready), Qt::PreciseTimer);
-    bool expired = false;
-    const auto arm = [&deadlineTimer, &deadline] {
-        deadlineTimer.start(int(std::clamp<qint64>(deadline.remainingTime(), 0, INT_MAX)));
-    };
-    connect(&deadlineTimer, &QTimer::timeout, &loop, [&] {
-        if (deadline.hasExpired()) {
-            expired = true;
-            loop.quit();
-        } else {
-            arm();
-        }
-    });
-
-    bool interrupted = false;
-    if (reply && !reply->isFinished()) {
-        arm();
-        loop.exec();
-        if (!self) {
-            result.end = Exchange::End::ClientGone;
-            return result;
-        }
-        // Neither the answer nor the deadline ended the loop: the application is quitting.
-        interrupted = !reply || (!reply->isFinished() && !expired);
-    }
-    deadlineTimer.stop();
-    if (!reply) {
-        result.end = Exchange::End::Interrupted;
-        return result;
-    }
-
-    QObject::disconnect(reply, nullptr, &loop, nullptr);
-    const bool finished = reply->isFinished();
-    if (!finished)
-        reply->abort();
-
-    // In case the whole of a large answer arrived in one piece before any size signal ran.
-    if (finished && method != Method::Headers && reply->bytesAvailable() > MaxBodyBytes)
-        oversize = true;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    bool undecodable = false;
-    if (finished && !oversize && status.isValid() && isStatusError(reply->error())) {
-        result.end = Exchange::End::Answered;
-        result.status = status.toInt();
-        result.headers = reply->rawHeaderPairs();
-        result.contentType = reply->rawHeader("Content-Type");
-        if (method != Method::Headers) {
-            result.body = reply->readAll();
-            const QByteArray coding = reply->rawHeader("Content-Encoding").trimmed().toLower();
-            if (!coding.isEmpty() && coding != "identity") {
-                std::optional<QByteArray> decoded = decodeContent(result.body, coding);
-                if (decoded) {
-                    result.body = std::move(*decoded);
-                } else {
-                    undecodable = true;
-                    result = Exchange{};
-                }
-            }
-        }
-    } else if (interrupted) {
-        result.end = Exchange::End::Interrupted;
-    }
-
-    const char *outcome = "answered";
-    if (result.end == Exchange::End::Interrupted)
-        outcome = "interrupted";
-    else if (undecodable)
-        outcome = "unreadable content coding";
-    else if (oversize)
-        outcome = "too large";
-    else if (!finished)
-        outcome = "deadline passed";
-    else if (result.end != Exchange::End::Answered)
-        outcome = "no answer";
-    // The error's code, not Qt's text of it: that quotes the whole address, password included.
-    const QString error =
-        finished && result.end != Exchange::End::Answered ? QDebug::toString(reply->error()) : QString();
-    qCDebug(lcNet).noquote() << methodName(post) << loggableUrl(url) << outcome << "status" << result.status << "bytes"
-                             << result.body.size() << "after" << clock.elapsed() << "ms" << error;
-    delete reply.data();
-    return result;
+void WebClient::forget(Request *request)
+{
+    m_requests.removeOne(request);
+    if (m_ahead == request)
+        m_ahead = nullptr;
 }
 
 } // namespace zq

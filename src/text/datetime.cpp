@@ -131,6 +131,8 @@ QString systemText(const QDateTime &value)
     return text;
 }
 
+} // namespace
+
 std::optional<QDateTime> parseClock(const QString &clockText)
 {
     static const QRegularExpression pattern(uR"(^(\d{1,4})-(\d\d)-(\d\d) (\d\d):(\d\d):(\d\d)$)"_s);
@@ -153,6 +155,8 @@ QString formatClock(const QDateTime &value)
         return {};
     return layout(value, 1).value_or(QString());
 }
+
+namespace {
 
 int monthNumber(const QString &abbreviation)
 {

@@ -32,6 +32,14 @@ QString getTimeStamp(int mode, const QDateTime &now);
 // local time.
 QString readDateHeader(const QString &allHeaders);
 
+// The clock text "yyyy-MM-dd hh:mm:ss" as a date and time without a zone (Qt::UTC stands for
+// none, so that adding seconds is plain calendar arithmetic); nothing when it is not that form.
+std::optional<QDateTime> parseClock(const QString &clockText);
+
+// A clock as "yyyy-MM-dd hh:mm:ss"; empty text for a year outside 1000 to 9999, which that form
+// cannot write.
+QString formatClock(const QDateTime &clock);
+
 // The clock text "yyyy-MM-dd hh:mm:ss" moved by seconds, in the same form; empty text when
 // clockText is not in that form or the result cannot be written in it (a year outside 1000
 // to 9999). Plain calendar arithmetic: no time zone, no daylight saving.

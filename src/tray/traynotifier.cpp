@@ -3,8 +3,6 @@
 #include "qttraybackend.h"
 #include "text/ansi.h"
 
-#include <QCoreApplication>
-
 namespace zq {
 
 namespace {
@@ -53,8 +51,10 @@ void TrayNotifier::showBalloon(const QString &text, QSystemTrayIcon::MessageIcon
 
 void TrayNotifier::remove()
 {
+    // Hiding is the removal: Qt deletes the shell's icon at once on Windows, and the desktop's
+    // tray hears of it over its own connection elsewhere. Nothing else runs meanwhile, also when
+    // the window removes its icon on the way out.
     m_backend->setVisible(false);
-    QCoreApplication::processEvents();
 }
 
 } // namespace zq

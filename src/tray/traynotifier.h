@@ -26,8 +26,7 @@ public:
     void setToolTip(const QString &toolTip);
     // A balloon; one without a title shows no icon, whatever `icon` says.
     void showBalloon(const QString &text, QSystemTrayIcon::MessageIcon icon, const QString &title, int timeoutMs);
-    // Takes the icon away, then lets pending events run once so that the removal is seen
-    // before the caller goes on (at shutdown, before the program ends).
+    // Takes the icon away.
     void remove();
 
     // The shell's limits, in code page 936 bytes without the terminating NUL.

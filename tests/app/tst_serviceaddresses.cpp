@@ -3,6 +3,7 @@
 #include "app/appconfig.h"
 #include "app/appstate.h"
 #include "app/serviceaddresses.h"
+#include "app/softwareinfo.h"
 #include "desktop/links.h"
 #include "urlrecorder.h"
 
@@ -52,18 +53,20 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, expected);
         const AppConfig config = sites(u"http://reg.example/"_s);
-        AppState state;
-        state.regLinkCodes = codes;
-        QCOMPARE(ServiceAddresses(config, state).platformLink(index), expected);
+        const AppState machine;
+        SoftwareInformation info;
+        info.regLinkCodes = codes;
+        QCOMPARE(ServiceAddresses(config, machine, info).platformLink(index), expected);
     }
 
     void regLink_opensTheCodeWhole()
     {
         UrlRecorder browser;
         const AppConfig config = sites(u"http://127.0.0.1:8731/"_s);
-        AppState state;
-        state.regLinkCodes = QStringList{u"plain"_s, u"x&g=evil"_s};
-        const ServiceAddresses addresses(config, state);
+        const AppState machine;
+        SoftwareInformation info;
+        info.regLinkCodes = QStringList{u"plain"_s, u"x&g=evil"_s};
+        const ServiceAddresses addresses(config, machine, info);
         openUrl(addresses.platformLink(1));
         openUrl(addresses.platformLink(7));
         QCOMPARE(browser.urls.size(), 2);
@@ -78,8 +81,9 @@ private Q_SLOTS:
     {
         UrlRecorder browser;
         const AppConfig config = sites(QString(), u"https://dl.example/"_s);
-        const AppState state;
-        const QString url = ServiceAddresses(config, state).downloadPage();
+        const AppState machine;
+        const SoftwareInformation info;
+        const QString url = ServiceAddresses(config, machine, info).downloadPage();
         QCOMPARE(url, u"https://dl.example/a/awddownload.html"_s);
         QVERIFY(openUrl(url));
         QCOMPARE(browser.urls, QList<QUrl>{QUrl(url)});

@@ -1,11 +1,12 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
 #include "app/cfglocation.h"
-#include "app/linkspanels.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
+#include "desktop/machineid.h"
 #include "devservice.h"
+#include "digest/md5calc.h"
 #include "loopbackserver.h"
 #include "net/webclient.h"
 #include "text/jsontext.h"
@@ -75,18 +76,37 @@ class TestSession : public QObject
     startedWindow(const QByteArray &cfg = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"))
     {
         auto h = std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl(), cfg);
-        h->window->startUp();
+        if (!h->startUp())
+            qWarning("start-up did not end");
         return h;
     }
 
-    void login(WindowHarness &h, const QString &account, const QString &password)
+    // Opens the login box, types and presses 登录, and waits until the login has been handled
+    // (false when it was not within 30 s).
+    static bool login(WindowHarness &h, const QString &account, const QString &password)
     {
-        const Controls &c = h.window->controls();
-        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+        const Controls c = h.controls();
+        h.click(u"tips_label(1)"_s);
         c.loginUser->setText(account);
         c.loginPass->setText(password);
         QTest::mouseClick(c.loginButton, Qt::LeftButton);
+        return QTest::qWaitFor([&h] { return !h.loginFlow().signingIn(); }, 30000);
     }
+
+    // Presses 提交 and waits until the registration has been handled.
+    static bool submitRegistration(WindowHarness &h)
+    {
+        QTest::mouseClick(h.controls().registerButton, Qt::LeftButton);
+        return QTest::qWaitFor([&h] { return !h.registrationFlow().registering(); }, 30000);
+    }
+
+    // Waits for the clock reading under way (the start timer's, or the report's last step).
+    static bool clockRead(QSignalSpy &read, int before)
+    {
+        return QTest::qWaitFor([&read, before] { return read.size() > before; }, 30000);
+    }
+
+    static QString machineHash() { return md5Hex(getMacAddress()); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -104,10 +124,10 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(h->cfgPath(),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
         h->window->show();
-        login(*h, u" demo  "_s, u" demo123 "_s);
+        QVERIFY(login(*h, u" demo  "_s, u" demo123 "_s));
 
-        QCOMPARE(h->window->state().curAccount, u"demo"_s);
-        QCOMPARE(h->window->state().curPassword, u"demo123"_s);
+        QCOMPARE(h->loginFlow().session().account, u"demo"_s);
+        QCOMPARE(h->loginFlow().session().password, u"demo123"_s);
         QCOMPARE(h->logSecrets.scrub(u"console: demo123"_s), u"console: ***"_s);
         QVERIFY(h->shownTexts().isEmpty());
         QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
@@ -129,7 +149,7 @@ private Q_SLOTS:
         // Qt writes "|" as %7C on the wire; the value the service reads is the same.
         const QString decoded = QUrl::fromPercentEncoding(sent[0].value(u"query"_s).toString().toLatin1());
         QVERIFY(decoded.endsWith(u"&code=zq_softinfo&ver=v1.7|(20180330)|"_s));
-        QVERIFY(sent[0].value(u"query"_s).toString().contains(u"&hash="_s + h->window->state().machineHash));
+        QVERIFY(sent[0].value(u"query"_s).toString().contains(u"&hash="_s + machineHash()));
     }
 
     void login_answers_data()
@@ -166,16 +186,16 @@ private Q_SLOTS:
         auto h = startedWindow();
         QVERIFY(m_service.setFault(u"login"_s, mode, body, 0, status));
         const QByteArray cfgBefore = h->cfgBytes();
-        login(*h, u"demo"_s, u"demo123"_s);
+        QVERIFY(login(*h, u"demo"_s, u"demo123"_s));
         QCOMPARE(h->shownTexts(), QStringList{shown});
         // A refused login keeps the attempt, saves nothing and leaves the box open.
-        QCOMPARE(h->window->state().curAccount, u"demo"_s);
+        QCOMPARE(h->loginFlow().session().account, u"demo"_s);
         // The password was sent all the same: no log line shows it, not even in a path.
         QCOMPARE(h->logSecrets.scrub(u"load failed: http://h/plan/demo/demo123/"_s),
                  u"load failed: http://h/plan/demo/***/"_s);
         QCOMPARE(h->cfgBytes(), cfgBefore);
-        QVERIFY(h->window->controls().loginBox->isVisibleTo(h->window.get()));
-        QVERIFY(h->window->controls().loginButton->isEnabled());
+        QVERIFY(h->controls().loginBox->isVisibleTo(h->window.get()));
+        QVERIFY(h->controls().loginButton->isEnabled());
     }
 
     void buttons_disabledWhileTheirRequestWaits_data()
@@ -188,8 +208,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, registration);
         auto h = startedWindow();
-        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
-        const Controls &c = h->window->controls();
+        h->web().setDeadline(std::chrono::milliseconds(1000));
+        const Controls c = h->controls();
         QPushButton *send = registration ? c.registerButton : c.loginButton;
         QPushButton *other = registration ? c.registrationCancelButton : c.goToRegistrationButton;
         if (registration) {
@@ -205,45 +225,54 @@ private Q_SLOTS:
         QList<bool> enabledDuringTheWait;
         QTimer::singleShot(300, h->window.get(), [&] {
             enabledDuringTheWait = {send->isEnabled(), other->isEnabled()};
+            // Pressed again meanwhile, by the mouse and by Enter: one request all the same.
+            QTest::mouseClick(send, Qt::LeftButton);
+            QTest::keyClick(registration ? c.regUser : c.loginPass, Qt::Key_Return);
         });
         QTest::mouseClick(send, Qt::LeftButton);
+        const auto busy = [&h, registration] {
+            return registration ? h->registrationFlow().registering() : h->loginFlow().signingIn();
+        };
+        QVERIFY(busy());
+        QVERIFY(QTest::qWaitFor([&busy] { return !busy(); }, 10000));
         QCOMPARE(enabledDuringTheWait, (QList<bool>{false, false}));
         QVERIFY(send->isEnabled() && other->isEnabled());
+        QCOMPARE(requestsFor(m_service, registration ? u"reg"_s : u"login_2016"_s).size(), 1);
     }
 
     void login_okAnywhereWithABarSucceeds()
     {
         auto h = startedWindow();
         QVERIFY(m_service.setFault(u"login"_s, u"text"_s, u"welcome|book"_s));
-        login(*h, u"demo"_s, u"demo123"_s);
+        QVERIFY(login(*h, u"demo"_s, u"demo123"_s));
         QVERIFY(h->window->windowTitle().endsWith(u"- demo"_s));
     }
 
     void login_blankAccountSendsNothing()
     {
         auto h = startedWindow();
-        login(*h, u"   "_s, u"x"_s);
+        QVERIFY(login(*h, u"   "_s, u"x"_s));
         QCOMPARE(h->shownTexts(), QStringList{u"请输入用户名和密码以登陆软件"_s});
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
-        QVERIFY(h->window->state().curAccount.isEmpty());
+        QVERIFY(h->loginFlow().session().account.isEmpty());
     }
 
     void typedValues_cannotBreakOutOfTheirPlaceInTheUrl()
     {
         auto h = startedWindow();
         const QString account = u"a&b=c#d 用户"_s;
-        login(*h, account, u"p&w=1"_s);
+        QVERIFY(login(*h, account, u"p&w=1"_s));
         const QString query = requestsFor(m_service, u"login_2016"_s).value(0).value(u"query"_s).toString();
         QVERIFY(query.startsWith(u"a=login_2016&u="_s + urlEncode(account) + u"&p=p%26w%3D1&hash="_s));
 
         // Registered whole: the service keeps the account exactly as typed.
-        const Controls &c = h->window->controls();
-        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+        const Controls c = h->controls();
+        h->click(u"tips_label(2)"_s);
         c.regUser->setText(account);
         c.regPass->setText(u"pw"_s);
         c.regEmail->setText(u"a@b.c"_s);
         c.regPlatformAccount->setText(u"u#1"_s);
-        QTest::mouseClick(c.registerButton, Qt::LeftButton);
+        QVERIFY(submitRegistration(*h));
         bool found = false;
         for (const QJsonValue &entry : m_service.accounts())
             found = found || entry.toObject().value(u"account"_s).toString() == account;
@@ -255,7 +284,7 @@ private Q_SLOTS:
     {
         auto h = startedWindow();
         h->window->show();
-        const Controls &c = h->window->controls();
+        const Controls c = h->controls();
         QVERIFY(c.regPlatform->count() >= 2);
         QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
         QVERIFY(c.registrationBox->isVisible());
@@ -266,7 +295,7 @@ private Q_SLOTS:
         // The service lists it as "好运 来|102": shown without its blank, it still sends its own value.
         QCOMPARE(c.regPlatform->itemText(1), u"好运来"_s);
         c.regPlatform->setCurrentIndex(1);
-        QTest::mouseClick(c.registerButton, Qt::LeftButton);
+        QVERIFY(submitRegistration(*h));
 
         QVERIFY2(h->shownTexts().isEmpty(), qPrintable(h->shownTexts().join(u'/')));
         QCOMPARE(c.loginUser->text(), u"newbie"_s);
@@ -281,11 +310,12 @@ private Q_SLOTS:
 
         const QString query = requestsFor(m_service, u"reg"_s).value(0).value(u"query"_s).toString();
         QVERIFY2(query.contains(u"&pt=102&s=plat01&"_s), qPrintable(query));
-        QVERIFY(query.contains(u"&mac="_s + h->window->state().machineMac + u"&hash="_s));
+        QVERIFY(query.contains(u"&mac="_s + getMacAddress() + u"&hash="_s));
         // QUrl writes the unreserved "." as itself rather than %2E; the value read is the same.
         QVERIFY2(query.endsWith(u"&e=%40me%40example.com"_s), qPrintable(query));
 
         QTest::mouseClick(c.loginButton, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&h] { return !h->loginFlow().signingIn(); }, 30000));
         QVERIFY(h->window->windowTitle().endsWith(u"- newbie"_s));
     }
 
@@ -306,13 +336,13 @@ private Q_SLOTS:
         QFETCH(QString, body);
         QFETCH(QString, shown);
         auto h = startedWindow();
-        const Controls &c = h->window->controls();
-        h->window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+        const Controls c = h->controls();
+        h->click(u"tips_label(2)"_s);
         c.regUser->setText(u"u1"_s);
         c.regPass->setText(u"p1"_s);
         c.regPlatformAccount->setText(u"s1"_s);
         QVERIFY(m_service.setFault(u"reg"_s, mode, body));
-        QTest::mouseClick(c.registerButton, Qt::LeftButton);
+        QVERIFY(submitRegistration(*h));
         QCOMPARE(h->shownTexts(), QStringList{shown});
         QVERIFY(c.registrationBox->isVisibleTo(h->window.get()));
         QVERIFY(c.registerButton->isEnabled() && c.registrationCancelButton->isEnabled());
@@ -348,24 +378,24 @@ private Q_SLOTS:
             return reply;
         });
         WindowHarness h(service.base());
-        h.window->startUp();
+        QVERIFY(h.startUp());
         h.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         if (registration) {
-            h.window->linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+            h.click(u"tips_label(2)"_s);
             c.regUser->setText(u"u1"_s);
             c.regPass->setText(u"p1"_s);
             c.regPlatformAccount->setText(u"s1"_s);
             // No software information from this service: one platform to choose all the same.
             c.regPlatform->addItem(u"好运来"_s, u"102"_s);
         } else {
-            h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+            h.click(u"tips_label(1)"_s);
             c.loginUser->setText(u"demo"_s);
             c.loginPass->setText(u"demo123"_s);
         }
         // The real box this time: it is read, clicked all over and closed.
-        h.window->dialogs().setScriptedAnswer(std::nullopt);
+        h.dialogs().setScriptedAnswer(std::nullopt);
         UrlRecorder browser;
         bool seen = false;
         Qt::TextFormat format = Qt::AutoText;
@@ -395,6 +425,9 @@ private Q_SLOTS:
         });
         boxWatch.start();
         QTest::mouseClick(registration ? c.registerButton : c.loginButton, Qt::LeftButton);
+        // The box comes with the answer, and the request is handled once it is closed.
+        QVERIFY(QTest::qWaitFor(
+            [&] { return seen && !h.loginFlow().signingIn() && !h.registrationFlow().registering(); }, 30000));
         boxWatch.stop();
 
         QVERIFY(seen);
@@ -419,11 +452,11 @@ private Q_SLOTS:
     void registration_blankFieldSendsNothing()
     {
         auto h = startedWindow();
-        const Controls &c = h->window->controls();
+        const Controls c = h->controls();
         c.regUser->setText(u"u1"_s);
         c.regPass->setText(u"  "_s);
         c.regPlatformAccount->setText(u"s1"_s);
-        h->window->registrationFlow().onRegisterClicked();
+        h->registrationFlow().onRegisterClicked();
         QCOMPARE(h->shownTexts().size(), 1);
         QVERIFY(h->shownTexts().first().contains(u"注册"_s));
         QVERIFY(requestsFor(m_service, u"reg"_s).isEmpty());
@@ -434,32 +467,38 @@ private Q_SLOTS:
     {
         auto h = startedWindow();
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
-        SessionClock &clock = h->window->sessionClock();
+        SessionClock &clock = h->clock();
+        // The ticks are the test's own.
+        h->controls().countDown->stop();
+        QSignalSpy read(&clock, &SessionClock::clockRead);
         clock.onStartTimer();
-        const AppState &s = h->window->state();
-        QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
-        QCOMPARE(s.nextReportText, u"2026-12-08 12:25:37"_s);
-        QVERIFY(h->window->controls().browser->isVisibleTo(h->window.get()));
-        QVERIFY(!h->window->controls().tipsLabel(TipsLabel::StartUpNotice)->isVisibleTo(h->window.get()));
+        QVERIFY(read.wait());
+        QCOMPARE(clock.clockText(), u"2026-12-08 12:15:37"_s);
+        QCOMPARE(clock.nextReportText(), u"2026-12-08 12:25:37"_s);
+        QVERIFY(h->controls().browser->isVisibleTo(h->window.get()));
+        QVERIFY(!h->controls().tipsLabel(TipsLabel::StartUpNotice)->isVisibleTo(h->window.get()));
         // Anonymous: the plan page opens with empty account and password.
         QVERIFY(h->page->navigations.last().endsWith(u"/plan.php?u=&p="_s));
 
         const int softinfoBefore = softinfoRequests(m_service);
         for (int tick = 1; tick < 600; ++tick)
             clock.onCountDownTick();
-        QCOMPARE(s.clockText, u"2026-12-08 12:25:36"_s);
+        QCOMPARE(clock.clockText(), u"2026-12-08 12:25:36"_s);
+        QVERIFY(!clock.reporting());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
         clock.onCountDownTick();
+        // The report ends with its clock reading.
+        QVERIFY(clockRead(read, 1));
         const QList<QJsonObject> reports = requestsFor(m_service, u"online"_s);
         QCOMPARE(reports.size(), 1);
         // Before any login the account is empty; the doubled "&&" stays as the service expects.
         const QString query = reports[0].value(u"query"_s).toString();
-        QVERIFY(query.contains(u"&u=&con="_s + s.machineHash + u"&mac="_s));
+        QVERIFY(query.contains(u"&u=&con="_s + machineHash() + u"&mac="_s));
         QVERIFY(QUrl::fromPercentEncoding(query.toLatin1()).contains(u"&&ver=v1.7|(20180330)|&t="_s));
         QCOMPARE(query.section(u"&t="_s, 1).size(), 14);
         // The report asks for the software information again and reads the clock anew.
         QCOMPARE(softinfoRequests(m_service), softinfoBefore + 1);
-        QCOMPARE(s.clockText, u"2026-12-08 12:15:37"_s);
+        QCOMPARE(clock.clockText(), u"2026-12-08 12:15:37"_s);
         QVERIFY(h->exits.isEmpty());
     }
 
@@ -485,23 +524,28 @@ private Q_SLOTS:
         QVERIFY(m_service.setFault(u"softinfo"_s, u"empty"_s, QString(), answered ? 2 : 0));
         auto h = startedWindow();
         const QWidget *window = h->window.get();
-        const Controls &c = h->window->controls();
+        const Controls c = h->controls();
         const ClickableLabel *notice = c.tipsLabel(TipsLabel::StartUpNotice);
         QCOMPARE(notice->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
 
-        h->window->sessionClock().onStartTimer();
+        SessionClock &clock = h->clock();
+        QSignalSpy read(&clock, &SessionClock::clockRead);
+        clock.onStartTimer();
         QVERIFY(notice->isVisibleTo(window));
         QVERIFY(!c.browser->isVisibleTo(window));
         QVERIFY(h->page->navigations.isEmpty());
         // The rest of the start timer runs as ever.
-        QCOMPARE(h->window->state().reportPeriod, qint16(600));
-        QVERIFY(!h->window->state().clockText.isEmpty());
+        QCOMPARE(clock.reportPeriod(), qint16(600));
+        QVERIFY(read.wait());
+        QVERIFY(!clock.clockText().isEmpty());
 
         const int before = softinfoRequests(m_service);
-        if (then == u"report"_s)
-            h->window->sessionClock().sendOnlineReport();
-        else if (then == u"login"_s)
-            login(*h, u"demo"_s, u"demo123"_s);
+        if (then == u"report"_s) {
+            clock.sendOnlineReport();
+            QVERIFY(clockRead(read, 1));
+        } else if (then == u"login"_s) {
+            QVERIFY(login(*h, u"demo"_s, u"demo123"_s));
+        }
         QCOMPARE(softinfoRequests(m_service) - before, asked);
         const bool shown = !opened.isEmpty();
         QCOMPARE(c.browser->isVisibleTo(window), shown);
@@ -533,49 +577,61 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(bool, ends);
         auto h = startedWindow();
+        // Only the report reads the clock.
+        h->controls().startTimer->stop();
         QVERIFY(m_service.setFault(u"online"_s, u"text"_s, answer));
-        h->window->sessionClock().sendOnlineReport();
+        QSignalSpy read(&h->clock(), &SessionClock::clockRead);
+        h->clock().sendOnlineReport();
+        // Handled: the program ends, or the report has come to its last step, the clock reading.
+        QVERIFY(QTest::qWaitFor([&] { return !h->exits.isEmpty() || !read.isEmpty(); }, 30000));
         QCOMPARE(h->exits.size(), ends ? 1 : 0);
         QCOMPARE(h->shownTexts().contains(u"您已经被踢下线，您的栖木账号在其它软件中重复登录！"_s), ends);
-        QCOMPARE(h->window->state().trayNotifier == nullptr, ends);
+        QCOMPARE(h->tray->calls.last() == u"hide"_s, ends);
         QCOMPARE(h->tray->visible, !ends);
     }
 
     void report_secondLoginElsewhereIsKicked()
     {
         auto h = startedWindow();
-        login(*h, u"demo"_s, u"demo123"_s);
+        QVERIFY(login(*h, u"demo"_s, u"demo123"_s));
         // The same account signs in from another machine.
         QNetworkAccessManager nam;
         QNetworkReply *other = nam.get(QNetworkRequest(QUrl(
             m_service.baseUrl() + u"spcenter/zqsso.php?a=login_2016&u=demo&p=demo123&hash=OTHER&code=zq_softinfo"_s)));
         QTRY_VERIFY(other->isFinished());
         other->deleteLater();
-        h->window->sessionClock().sendOnlineReport();
-        QCOMPARE(h->exits, QList<int>{0});
+        h->clock().sendOnlineReport();
+        QTRY_COMPARE(h->exits, QList<int>{0});
     }
 
     void report_doesNotOverlapWithItself()
     {
         auto h = startedWindow();
-        h->window->webClient().setDeadline(std::chrono::milliseconds(1500));
+        // The ticks are the test's own, and only the test reads the clock.
+        h->controls().countDown->stop();
+        h->controls().startTimer->stop();
+        h->web().setDeadline(std::chrono::milliseconds(1500));
         QVERIFY(m_service.setFault(u"online"_s, u"silent"_s));
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
-        SessionClock &clock = h->window->sessionClock();
+        SessionClock &clock = h->clock();
+        QSignalSpy read(&clock, &SessionClock::clockRead);
         clock.synchroniseClock();
-        h->window->state().nextReportText = h->window->state().clockText;
+        QVERIFY(read.wait());
+        clock.setNextReportDue(clock.clock());
         int ticksDuringWait = 0;
         // Ticks that come while the report waits find it due again; none may start another.
         QTimer ticker;
         ticker.setInterval(100);
         QObject::connect(&ticker, &QTimer::timeout, [&] {
-            if (clock.reportRunning()) {
+            if (clock.reporting()) {
                 ++ticksDuringWait;
                 clock.onCountDownTick();
             }
         });
         ticker.start();
         clock.onCountDownTick();
+        QVERIFY(clock.reporting());
+        QVERIFY(clockRead(read, 1));
         ticker.stop();
         QVERIFY(ticksDuringWait >= 3);
         QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
@@ -584,12 +640,15 @@ private Q_SLOTS:
     void report_stoppedWhileWaiting_sendsNothingMore()
     {
         auto h = startedWindow();
-        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        h->web().setDeadline(std::chrono::milliseconds(1000));
         QVERIFY(m_service.setFault(u"online"_s, u"silent"_s));
         const int softinfoBefore = softinfoRequests(m_service);
+        QSignalSpy read(&h->clock(), &SessionClock::clockRead);
         QTimer::singleShot(200, h->window.get(), [&h] { h->window->closeByProgram(); });
-        h->window->sessionClock().sendOnlineReport();
-        QCOMPARE(h->exits, QList<int>{0});
+        h->clock().sendOnlineReport();
+        QTRY_COMPARE(h->exits, QList<int>{0});
+        // Nothing follows, not even once the report's deadline has passed.
+        QVERIFY(!read.wait(1500));
         QCOMPARE(softinfoRequests(m_service), softinfoBefore);
         for (const QJsonObject &entry : m_service.log())
             QVERIFY(entry.value(u"path"_s).toString() != u"/"_s); // no time-source reading
@@ -610,51 +669,58 @@ private Q_SLOTS:
         QFETCH(QString, mode);
         QFETCH(QString, date);
         auto h = startedWindow();
-        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        h->web().setDeadline(std::chrono::milliseconds(1000));
         QVERIFY(m_service.setFault(u"time"_s, mode, date));
-        h->window->sessionClock().onStartTimer();
+        QSignalSpy read(&h->clock(), &SessionClock::clockRead);
+        h->clock().onStartTimer();
+        QVERIFY(read.wait());
         // Scheduled all the same, so that the service can still end a session signed in twice.
-        const QDateTime clock = QDateTime::fromString(h->window->state().clockText, u"yyyy-MM-dd HH:mm:ss"_s);
+        const QDateTime clock = QDateTime::fromString(h->clock().clockText(), u"yyyy-MM-dd HH:mm:ss"_s);
         QVERIFY(clock.isValid());
         QVERIFY(qAbs(clock.secsTo(QDateTime::currentDateTime())) < 5);
-        QCOMPARE(clock.secsTo(QDateTime::fromString(h->window->state().nextReportText, u"yyyy-MM-dd HH:mm:ss"_s)), 600);
+        QCOMPARE(clock.secsTo(QDateTime::fromString(h->clock().nextReportText(), u"yyyy-MM-dd HH:mm:ss"_s)), 600);
     }
 
     void report_keepsItsRhythmWhenTheTimeSourceGoesAway()
     {
         auto h = startedWindow();
-        h->window->webClient().setDeadline(std::chrono::milliseconds(1000));
+        // The ticks are the test's own.
+        h->controls().countDown->stop();
+        h->web().setDeadline(std::chrono::milliseconds(1000));
         QVERIFY(m_service.setFault(u"time"_s, u"date"_s, u"Tue, 08 Dec 2026 04:15:37 GMT"_s));
-        SessionClock &clock = h->window->sessionClock();
+        SessionClock &clock = h->clock();
+        QSignalSpy read(&clock, &SessionClock::clockRead);
         clock.onStartTimer();
+        QVERIFY(read.wait());
         QVERIFY(m_service.setFault(u"time"_s, u"drop"_s));
-        AppState &s = h->window->state();
-        s.nextReportText = s.clockText;
-        // The tick that sends the report, and three more.
-        for (int tick = 0; tick < 4; ++tick)
+        clock.setNextReportDue(clock.clock());
+        // The tick that sends the report, and, once the report has read the clock, three more.
+        clock.onCountDownTick();
+        QVERIFY(clockRead(read, 1));
+        for (int tick = 1; tick < 4; ++tick)
             clock.onCountDownTick();
         QCOMPARE(requestsFor(m_service, u"online"_s).size(), 1);
-        QCOMPARE(s.clockText, u"2026-12-08 12:15:41"_s);
-        QCOMPARE(s.nextReportText, u"2026-12-08 12:25:38"_s);
+        QCOMPARE(clock.clockText(), u"2026-12-08 12:15:41"_s);
+        QCOMPARE(clock.nextReportText(), u"2026-12-08 12:25:38"_s);
     }
 
     void countDown_mirrorsThePageIntoOutplan()
     {
         auto h = startedWindow();
-        QPlainTextEdit *outplan = h->window->controls().outplan;
+        QPlainTextEdit *outplan = h->controls().outplan;
         h->page->globals = {{u"tzIss"_s, u"20261208-042期"_s}, {u"tzNums"_s, u"01 02a,03*04 五\n05"_s}};
-        h->window->sessionClock().onCountDownTick();
+        h->clock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"投注期:20261208-042期\n01 02,03*04 \n05 \n"_s);
 
         h->page->globals = {{u"tzNums"_s, u"7"_s}};
-        h->window->sessionClock().onCountDownTick();
+        h->clock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"投注期:0001-9999期:\n7 \n"_s);
 
         h->page->globals.clear();
-        h->window->sessionClock().onCountDownTick();
+        h->clock().onCountDownTick();
         QTRY_COMPARE(outplan->toPlainText(), u"没有发现可以复制的投注号码，请先组号！"_s);
         // Before the first clock reading a tick only mirrors the page.
-        QVERIFY(h->window->state().clockText.isEmpty());
+        QVERIFY(h->clock().clockText().isEmpty());
         QVERIFY(requestsFor(m_service, u"online"_s).isEmpty());
     }
 
@@ -687,12 +753,12 @@ private Q_SLOTS:
         auto h = page ? startedWindow() : std::make_unique<WindowHarness>(m_service.baseUrl(), m_service.baseUrl());
         if (page)
             h->page->globals = {{u"tzIss"_s, tzIss}, {u"tzNums"_s, tzNums}};
-        QPlainTextEdit *box = h->window->controls().outplan;
+        QPlainTextEdit *box = h->controls().outplan;
         QSignalSpy changes(box, &QPlainTextEdit::textChanged);
         qsizetype afterFirstTick = 0;
         for (int tick = 0; tick < 3; ++tick) {
             const int answered = page ? h->page->answered : 0;
-            h->window->sessionClock().onCountDownTick();
+            h->clock().onCountDownTick();
             if (page)
                 QTRY_COMPARE(h->page->answered, answered + 1);
             QCOMPARE(box->toPlainText(), outplan);
@@ -771,8 +837,7 @@ private Q_SLOTS:
         if (link && userCopy)
             QTest::ignoreMessage(QtWarningMsg, refused);
 
-        h.window->startUp();
-        QCOMPARE(h.window->state().cfgPath, expectedPath);
+        QVERIFY(h.startUp());
         QCOMPARE(QFile::exists(copyPath), userCopy);
         if (userCopy) {
             QFile copy(copyPath);
@@ -790,17 +855,20 @@ private Q_SLOTS:
             // Made from the shipped file; never from another user's, which may hold a login of theirs.
             QCOMPARE(copy.readAll(), link ? QByteArray() : shipped);
         }
-        login(h, u"demo"_s, u"demo123"_s);
+        QVERIFY(login(h, u"demo"_s, u"demo123"_s));
         QVERIFY(h.window->windowTitle().endsWith(u"- demo"_s));
         QCOMPARE(h.cfgBytes() == shipped, userCopy);
+        // cfg_path: the login is saved where the program keeps its settings.
+        QVERIFY(TestFiles::read(expectedPath).contains("login_user=demo\r\nlogin_pass=demo123\r\n"));
 
         if (link && userCopy)
             QTest::ignoreMessage(QtWarningMsg, refused);
         h.reopen();
-        h.window->startUp();
-        QCOMPARE(h.window->state().cfgPath, expectedPath);
-        QCOMPARE(h.window->controls().loginUser->text(), u"demo"_s);
-        QCOMPARE(h.window->controls().loginPass->text(), u"demo123"_s);
+        QVERIFY(h.startUp());
+        // Read back from there at the next start.
+        QCOMPARE(h.controls().loginUser->text(), u"demo"_s);
+        QCOMPARE(h.controls().loginPass->text(), u"demo123"_s);
+        QVERIFY(TestFiles::read(expectedPath).contains("login_user=demo\r\nlogin_pass=demo123\r\n"));
         QCOMPARE(h.cfgBytes() == shipped, userCopy);
 #ifndef Q_OS_WIN
         if (link) {
@@ -822,8 +890,8 @@ private Q_SLOTS:
     void savedLogin_isRestoredButNotSent()
     {
         auto h = startedWindow(QByteArrayLiteral("[vip_user_info]\r\nlogin_user=demo\r\nlogin_pass=demo123\r\n"));
-        QCOMPARE(h->window->controls().loginUser->text(), u"demo"_s);
-        QCOMPARE(h->window->controls().loginPass->text(), u"demo123"_s);
+        QCOMPARE(h->controls().loginUser->text(), u"demo"_s);
+        QCOMPARE(h->controls().loginPass->text(), u"demo123"_s);
         QVERIFY(requestsFor(m_service, u"login_2016"_s).isEmpty());
         // Not sent, but in the box and the file: no log line shows it.
         QCOMPARE(h->logSecrets.scrub(u"p=demo123"_s), u"p=***"_s);

@@ -1,5 +1,6 @@
 // refreshSoftwareInfo against a loopback server whose answers each test writes.
 #include "app/platformlist.h"
+#include "app/softwareinfo.h"
 #include "app/window/clickablelabel.h"
 #include "loopbackserver.h"
 #include "text/ansi.h"
@@ -9,11 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <future>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace zq;
@@ -46,7 +50,7 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
         WindowHarness h(server.base());
-        h.window->startUp();
+        QVERIFY(h.startUp());
 
         const auto got = server.received();
         QCOMPARE(int(got.size()), 1);
@@ -66,9 +70,9 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways(kGoodAnswer));
         WindowHarness h(server.base());
-        h.window->startUp();
-        const AppState &s = h.window->state();
-        const Controls &c = h.window->controls();
+        QVERIFY(h.startUp());
+        const SoftwareInformation &s = h.softwareInfo().value();
+        const Controls c = h.controls();
 
         // Escaped slashes become plain ones.
         QCOMPARE(s.planPageUrl, u"http://plan.example/p.php?u={ACC}&p={PASS}"_s);
@@ -89,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(c.regPlatform->itemText(0), u"Aa"_s);
         QCOMPARE(c.regPlatform->itemText(1), u"B"_s);
         QCOMPARE(c.regPlatform->currentIndex(), 0);
-        QCOMPARE(h.window->regPlatforms().saved(), u"A a|1,B|2"_s);
+        QCOMPARE(h.registrationFlow().platforms().saved(), u"A a|1,B|2"_s);
     }
 
     void codeFromTheSettingsFile_isSent_data()
@@ -124,11 +128,13 @@ private Q_SLOTS:
         WindowHarness h(server.base(), {}, shipped);
         if (!userCopy.isNull())
             h.cfgWritable = [](const QString &) { return false; };
-        h.window->startUp();
-        QCOMPARE(h.window->state().cfgPath, userCopy.isNull() ? h.cfgPath() : userFile);
+        QVERIFY(h.startUp());
+        // The settings file of the program folder, or the user's copy (its saved login says so).
+        QCOMPARE(QFile::exists(userFile), !userCopy.isNull());
+        QCOMPARE(h.controls().loginUser->text(), userCopy.isNull() ? QString() : u"u"_s);
         const QByteArray target = server.received().at(0).target;
         QVERIFY2(target.contains(QByteArray("&code=" + sent.toLatin1() + "&c=")), target.constData());
-        QVERIFY(h.window->state().onlineUrl.contains(u"a=online&code="_s + sent + u"&u="_s));
+        QVERIFY(h.softwareInfo().value().onlineUrl.contains(u"a=online&code="_s + sent + u"&u="_s));
     }
 
     void emptyFirstAnswer_secondIsUsed()
@@ -138,11 +144,10 @@ private Q_SLOTS:
             return textAnswer(call == 0 ? QByteArray() : kGoodAnswer);
         });
         WindowHarness h(server.base());
-        h.window->startUp();
+        QVERIFY(h.startUp());
         QCOMPARE(int(server.received().size()), 2);
-        QCOMPARE(h.window->state().regLinkCodes.size(), 3);
-        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::StartUpNotice)->text(),
-                 u"栖木软件正在初始化，请稍等。。。"_s);
+        QCOMPARE(h.softwareInfo().value().regLinkCodes.size(), 3);
+        QCOMPARE(h.controls().tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
     }
 
     void twoEmptyAnswers_showTheFailureAndChangeNothingElse()
@@ -150,18 +155,18 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways(QByteArray()));
         WindowHarness h(server.base());
-        h.window->startUp();
-        const Controls &c = h.window->controls();
+        QVERIFY(h.startUp());
+        const Controls c = h.controls();
         QCOMPARE(int(server.received().size()), 2);
         QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"软件初始化失败，请重新启动软件试试看！"_s);
-        QVERIFY(h.window->state().onlineUrl.isEmpty());
-        QVERIFY(h.window->state().planPageUrl.isEmpty());
+        QVERIFY(h.softwareInfo().value().onlineUrl.isEmpty());
+        QVERIFY(h.softwareInfo().value().planPageUrl.isEmpty());
         for (int i = 0; i < 12; ++i) {
             QCOMPARE(c.platformLink(i)->text(), u"."_s);
             QVERIFY(!c.platformLink(i)->isHidden());
         }
         // Start-up goes on: the tray icon and the caption still come.
-        QVERIFY(h.window->state().trayNotifier != nullptr);
+        QVERIFY(h.tray->visible);
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
     }
 
@@ -188,8 +193,8 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways(R"({"pltlist":")" + pltlist.toUtf8() + R"("})"));
         WindowHarness h(server.base());
-        h.window->startUp();
-        const Controls &c = h.window->controls();
+        QVERIFY(h.startUp());
+        const Controls c = h.controls();
         for (int i = 0; i < 12; ++i) {
             QCOMPARE(!c.platformLink(i)->isHidden(), i < shown);
             if (i < shown)
@@ -202,10 +207,10 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways(R"({"annouce":"x"})"));
         WindowHarness h(server.base());
-        h.window->startUp();
+        QVERIFY(h.startUp());
         for (int i = 0; i < 12; ++i)
-            QCOMPARE(h.window->controls().platformLink(i)->text(), u"."_s);
-        QVERIFY(h.window->state().planPageUrl.isEmpty());
+            QCOMPARE(h.controls().platformLink(i)->text(), u"."_s);
+        QVERIFY(h.softwareInfo().value().planPageUrl.isEmpty());
     }
 
     void laterAnswer_bringsAHiddenLinkBack()
@@ -215,11 +220,13 @@ private Q_SLOTS:
             return textAnswer(call == 0 ? R"({"pltlist":"A"})" : R"({"pltlist":"A|B|C"})");
         });
         WindowHarness h(server.base());
-        h.window->startUp();
-        QVERIFY(h.window->controls().platformLink(2)->isHidden());
+        QVERIFY(h.startUp());
+        QVERIFY(h.controls().platformLink(2)->isHidden());
+        QSignalSpy refreshed(&h.softwareInfo(), &SoftwareInfo::refreshed);
         h.window->refreshSoftwareInfo();
-        QVERIFY(!h.window->controls().platformLink(2)->isHidden());
-        QCOMPARE(h.window->controls().platformLink(2)->text(), u"C |"_s);
+        QVERIFY(refreshed.wait());
+        QVERIFY(!h.controls().platformLink(2)->isHidden());
+        QCOMPARE(h.controls().platformLink(2)->text(), u"C |"_s);
     }
 
     // A plan page that could not load tries again when the service is seen to answer.
@@ -240,8 +247,54 @@ private Q_SLOTS:
         server.setHandler(
             [answers](const LoopbackServer::Received &, int call) { return textAnswer(answers.value(call)); });
         WindowHarness h(server.base());
+        QSignalSpy refreshed(&h.softwareInfo(), &SoftwareInfo::refreshed);
         h.window->refreshSoftwareInfo();
+        QVERIFY(refreshed.wait());
         QCOMPARE(h.page->serviceAnswers, told);
+    }
+
+    // The window shows with its start-up notice and works while the service is asked; the tray
+    // icon, the saved login, the start timer and the caption come once the service has answered.
+    void startUp_showsTheWindowWhileTheServiceIsAsked()
+    {
+        LoopbackServer server;
+        std::promise<void> answer;
+        bool answered = false;
+        const auto answerNow = [&] {
+            if (!std::exchange(answered, true))
+                answer.set_value();
+        };
+        const auto release = qScopeGuard(answerNow);
+        server.setHandler([held = answer.get_future().share()](const LoopbackServer::Received &, int) {
+            held.wait_for(std::chrono::seconds(30));
+            return textAnswer(kGoodAnswer);
+        });
+        WindowHarness h(server.base(), {}, "[daili]\r\ncode=zq_softinfo\r\n[vip_user_info]\r\nlogin_user=saved\r\n"_ba);
+        QSignalSpy started(h.window.get(), &MainWindow::startedUp);
+        h.window->startUp();
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QTRY_COMPARE(int(server.received().size()), 1);
+        const Controls c = h.controls();
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
+        QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
+        QVERIFY(h.tray->calls.isEmpty());
+        QVERIFY(c.loginUser->text().isEmpty());
+        QVERIFY(!c.startTimer->isActive());
+        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
+        h.click(u"tips_label(1)"_s);
+        QVERIFY(c.loginBox->isVisible());
+
+        answerNow();
+        QVERIFY(started.wait());
+        QCOMPARE(h.tray->calls, (QStringList{u"icon"_s, u"tip"_s, u"show"_s}));
+        QCOMPARE(h.tray->toolTip, u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(c.loginUser->text(), u"saved"_s);
+        QVERIFY(c.startTimer->isActive());
+        QCOMPARE(c.startTimer->interval(), 2000);
+        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+        QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), u"公告"_s);
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
     }
 
     void stopSignalDuringTheWait_endsStartUpThere()
@@ -258,13 +311,14 @@ private Q_SLOTS:
             return textAnswer(QByteArray());
         });
         h.window->startUp();
+        QTRY_COMPARE(h.exits, QList<int>{0});
         answer.set_value();
-        QCOMPARE(h.exits, QList<int>{0});
-        // No retry, no tray icon put back, no start timer.
+        // No retry, not even once the held answer has gone out; no tray icon, no start timer.
+        QVERIFY(!QTest::qWaitFor([&server] { return server.received().size() > 1; }, 1000));
         QCOMPARE(int(server.received().size()), 1);
         QVERIFY(h.tray->calls.isEmpty());
-        QVERIFY(!h.window->controls().startTimer->isActive());
-        QVERIFY(h.window->state().trayNotifier == nullptr);
+        QVERIFY(!h.controls().startTimer->isActive());
+        QVERIFY(!h.tray->visible);
         // A second stop asks the event loop to end once more.
         h.window->closeByProgram();
         QCOMPARE(h.exits, (QList<int>{0, 0}));
@@ -275,11 +329,11 @@ private Q_SLOTS:
         LoopbackServer server;
         server.setHandler(answerAlways("<html>500 oops</html>"));
         WindowHarness h(server.base());
-        h.window->startUp();
-        QVERIFY(h.window->state().planPageUrl.isEmpty());
-        QVERIFY(!h.window->state().onlineUrl.isEmpty());
-        QCOMPARE(h.window->controls().platformLink(0)->text(), u"."_s);
-        QCOMPARE(h.window->controls().tipsLabel(TipsLabel::NoticeLine)->text(), QString());
+        QVERIFY(h.startUp());
+        QVERIFY(h.softwareInfo().value().planPageUrl.isEmpty());
+        QVERIFY(!h.softwareInfo().value().onlineUrl.isEmpty());
+        QCOMPARE(h.controls().platformLink(0)->text(), u"."_s);
+        QCOMPARE(h.controls().tipsLabel(TipsLabel::NoticeLine)->text(), QString());
     }
 };
 

@@ -1,8 +1,10 @@
 // The window as it is created, its panels and links, and how it closes.
-#include "app/linkspanels.h"
 #include "app/qttranslations.h"
 #include "app/window/clickablelabel.h"
 #include "app/window/windowfront.h"
+#include "desktop/machineid.h"
+#include "digest/md5calc.h"
+#include "loopbackserver.h"
 #include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
@@ -19,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QUrlQuery>
 #include <qpa/qwindowsysteminterface.h>
 
 #include <private/qguiapplication_p.h>
@@ -58,7 +61,7 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         h.window->show();
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
         QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
         QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
@@ -76,7 +79,7 @@ private Q_SLOTS:
     void controlArrays_haveExactlyTheListedIndices()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(c.tipsLabels.keys(), (QList<int>{0, 1, 2, 4, 5, 6, 7, 8, 9, 24, 25, 26, 27, 28, 29, 30, 44}));
         QCOMPARE(c.tipsLabel(3), nullptr);
         QCOMPARE(c.platformLink(12), nullptr);
@@ -90,7 +93,7 @@ private Q_SLOTS:
     void geometryAndLooks_followTheTable()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(c.loginBox->geometry(), QRect(560, 544, 449, 64));
         QCOMPARE(c.registrationBox->geometry(), QRect(824, 384, 185, 225));
         QCOMPARE(c.loginUser->parentWidget(), c.loginBox);
@@ -140,7 +143,7 @@ private Q_SLOTS:
             if (w != box && w->isVisible() && w->geometry().intersects(box->geometry()))
                 beneath.append(w);
         }
-        QVERIFY(beneath.contains(h.window->controls().tipsLabel(TipsLabel::RegistrationLink)));
+        QVERIFY(beneath.contains(h.controls().tipsLabel(TipsLabel::RegistrationLink)));
         // What the box's place shows must not change when the controls beneath it go.
         const QImage shown = h.window->grab(box->geometry()).toImage();
         for (QWidget *w : beneath)
@@ -151,7 +154,7 @@ private Q_SLOTS:
     void passwordBoxes_maskOnlyTheLoginPassword()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(c.loginPass->echoMode(), QLineEdit::Password);
         QCOMPARE(c.regPass->echoMode(), QLineEdit::Normal);
         QTest::keyClicks(c.regPass, u"abc"_s);
@@ -164,7 +167,7 @@ private Q_SLOTS:
     void registrationBox_tabOrderRunsTopToBottom()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         const QList<QWidget *> expected = {c.regUser,
                                            c.regPass,
                                            c.regEmail,
@@ -178,7 +181,7 @@ private Q_SLOTS:
     void controlsWithoutAFont_useTheWindowsNotTheirFrames()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         const qreal windowPoints = h.window->font().pointSizeF();
         QVERIFY(windowPoints != 7.5);
         QCOMPARE(c.registrationBox->font().pointSizeF(), 7.5);
@@ -196,7 +199,7 @@ private Q_SLOTS:
     void tabOrder_followsTheTableAcrossTheBoxes()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         // Tab 2..8 registration box, 18..21 and 28 login box, 31 outplan, 34 panel button.
         const QList<QWidget *> expected = {c.regUser,
                                            c.regPass,
@@ -288,10 +291,10 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
-        h.window->controls().loginUser->setText(account);
+        h.controls().loginUser->setText(account);
         auto *target = h.window->findChild<QWidget *>(focus);
         if (!opener.isEmpty()) {
-            h.window->controls().linkPanelToggle->setFocus();
+            h.controls().linkPanelToggle->setFocus();
             auto *control = h.window->findChild<QWidget *>(opener);
             // A button inside a box is clicked in its open box.
             if (auto *around = qobject_cast<QGroupBox *>(control->parentWidget()))
@@ -327,7 +330,8 @@ private Q_SLOTS:
         QTest::newRow("minimised") << u"minimised"_s << true;
         QTest::newRow("maximised, then minimised") << u"maximised"_s << true;
         QTest::newRow("behind another window") << u"behind"_s << true;
-        QTest::newRow("not shown yet: start-up still runs") << u"starting"_s << false;
+        // The program shows its window as soon as start-up begins; one never shown stays hidden.
+        QTest::newRow("never shown") << u"never shown"_s << false;
         QTest::newRow("closed by the program") << u"closed"_s << false;
     }
 
@@ -336,9 +340,9 @@ private Q_SLOTS:
         QFETCH(QString, before);
         QFETCH(bool, shownAfter);
         WindowHarness h(kNoService);
-        h.window->startUp();
+        QVERIFY(h.startUp());
         QWidget other;
-        if (before != u"starting"_s) {
+        if (before != u"never shown"_s) {
             h.window->show();
             QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
         }
@@ -359,8 +363,9 @@ private Q_SLOTS:
             bringToFront(h.window.get());
         } else {
             // The tray icon's notifier says the user clicked it; the window's tray piece answers.
-            QVERIFY(h.window->state().trayNotifier);
-            Q_EMIT h.window->state().trayNotifier->iconActivated();
+            auto *notifier = h.window->findChild<TrayNotifier *>();
+            QVERIFY(notifier);
+            Q_EMIT notifier->iconActivated();
         }
 
         QCOMPARE(h.window->isVisible(), shownAfter);
@@ -375,7 +380,7 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         h.window->show();
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         for (QWidget *w : QList<QWidget *>{c.loginBox, c.registrationBox, c.outplan})
             w->show();
         // Fields say their label's text; buttons their caption.
@@ -419,7 +424,7 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         h.window->show();
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(c.linkPanel->width(), 404);
         // Closed: links from index 6 on lie beyond the panel's right edge.
         for (int i = 6; i < 12; ++i)
@@ -440,13 +445,13 @@ private Q_SLOTS:
     void selfServiceLink_opensThePanelAndTurnsTheHeadingRed()
     {
         WindowHarness h(kNoService);
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(Qt::black));
-        h.window->linksPanels().onPlatformSignUpClicked();
+        h.click(u"reg_pabble_regplt"_s);
         QCOMPARE(c.linkPanel->width(), 995);
         QCOMPARE(textColour(c.tipsLabel(TipsLabel::LinkPanelHeading)), QColor(0xFF, 0, 0));
         // Already open: it stays open.
-        h.window->linksPanels().onPlatformSignUpClicked();
+        h.click(u"reg_pabble_regplt"_s);
         QCOMPARE(c.linkPanel->width(), 995);
         QTest::mouseClick(c.linkPanelToggle, Qt::LeftButton);
         QCOMPARE(c.linkPanel->width(), 401);
@@ -457,7 +462,7 @@ private Q_SLOTS:
     {
         WindowHarness h(kNoService);
         h.window->show();
-        const Controls &c = h.window->controls();
+        const Controls c = h.controls();
         QTest::mouseClick(c.tipsLabel(TipsLabel::RegistrationLink), Qt::LeftButton);
         QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
         QTest::mouseClick(c.tipsLabel(TipsLabel::LoginLink), Qt::LeftButton);
@@ -471,7 +476,7 @@ private Q_SLOTS:
         QVERIFY(c.registrationBox->isVisible() && !c.loginBox->isVisible());
         QTest::mouseClick(c.registrationCancelButton, Qt::LeftButton);
         QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
-        h.window->linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+        h.click(u"tips_label(1)"_s);
         QTest::mouseClick(c.closeLoginButton, Qt::LeftButton);
         QVERIFY(!c.registrationBox->isVisible() && !c.loginBox->isVisible());
     }
@@ -496,14 +501,21 @@ private Q_SLOTS:
         QFETCH(QString, opened);
         QFETCH(QString, clipboard);
         UrlRecorder browser;
-        WindowHarness h(kNoService);
-        h.window->startUp();
+        // The link codes come with the software information.
+        QStringList codes;
+        for (int i = 0; i < 12; ++i)
+            codes.append(u"code"_s + QString::number(i));
+        LoopbackServer service;
+        const QByteArray answer = "{\"reg_url\":\"" + codes.join(u'|').toUtf8() + "\"}";
+        service.setHandler([answer](const LoopbackServer::Received &, int) {
+            return LoopbackServer::Answer{200, "text/plain; charset=utf-8", answer};
+        });
+        WindowHarness h(service.base(), {}, QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"), {}, kNoService);
+        QVERIFY(h.startUp());
         h.window->show();
         // Only the click may read the page.
-        h.window->controls().countDown->stop();
-        h.window->controls().startTimer->stop();
-        for (int i = 0; i < 12; ++i)
-            h.window->state().regLinkCodes.append(u"code"_s + QString::number(i));
+        h.controls().countDown->stop();
+        h.controls().startTimer->stop();
         h.page->globals.insert(u"tzPlan"_s, u"第1期 01 02"_s);
         QGuiApplication::clipboard()->setText(u"clipboard before"_s);
         const int readsBefore = h.page->reads;
@@ -533,11 +545,11 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(bool, asks);
         WindowHarness h(kNoService);
-        h.window->startUp();
+        QVERIFY(h.startUp());
         h.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
         // The real box this time: its buttons are read and it is cancelled.
-        h.window->dialogs().setScriptedAnswer(std::nullopt);
+        h.dialogs().setScriptedAnswer(std::nullopt);
         QStringList buttons;
         QTimer boxWatch;
         boxWatch.setInterval(10);
@@ -590,7 +602,7 @@ private Q_SLOTS:
                 QVERIFY(
                     file.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
         }
-        h.window->startUp();
+        QVERIFY(h.startUp());
         for (const QString &name : removed)
             QVERIFY2(!QFile::exists(cfg + name), qPrintable(name));
         for (const QString &name : kept)
@@ -600,14 +612,22 @@ private Q_SLOTS:
 
     void startUp_setsCaptionTrayAndTimers()
     {
-        WindowHarness h(kNoService);
-        h.window->startUp();
+        // A service that answers everything with nothing: start-up runs to its end, and a login
+        // shows what the window learned of the machine.
+        LoopbackServer service;
+        service.setHandler([](const LoopbackServer::Received &, int) {
+            return LoopbackServer::Answer{200, "text/plain", {}};
+        });
+        WindowHarness h(service.base(), {},
+                        QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n[vip_user_info]\r\nlogin_user=saved\r\n"));
+        QVERIFY(h.startUp());
         QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
-        QVERIFY(h.window->controls().startTimer->isActive());
-        QCOMPARE(h.window->controls().startTimer->interval(), 2000);
-        QCOMPARE(h.window->state().webCtl, h.page);
-        QCOMPARE(h.window->state().cfgPath, h.cfgPath());
-        QCOMPARE(h.window->state().machineHash.size(), 32);
+        QVERIFY(h.controls().startTimer->isActive());
+        QCOMPARE(h.controls().startTimer->interval(), 2000);
+        // web_ctl is the window's page, and silent.
+        QVERIFY(h.page->silent);
+        // cfg_path is the file beside the program: the saved login comes from it.
+        QCOMPARE(h.controls().loginUser->text(), u"saved"_s);
 
         // The icon goes up with its picture and the caption of that moment: the layout's
         // caption, without the version.
@@ -618,6 +638,17 @@ private Q_SLOTS:
         const QList<QSize> sizes = tray.icon.availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)));
         QCOMPARE(tray.toolTip, u"栖木分分彩智能做号计划软件"_s);
+
+        // machine_hash: the 32 hexadecimal digits of the MD5 of machine_mac.
+        h.controls().loginPass->setText(u"x"_s);
+        h.click(u"vip_login"_s);
+        QTRY_VERIFY(!h.loginFlow().signingIn());
+        QByteArray login;
+        for (const LoopbackServer::Received &request : service.received())
+            login = request.target.contains("a=login_2016") ? request.target : login;
+        const QString hash = QUrlQuery(QUrl(QString::fromLatin1(login))).queryItemValue(u"hash"_s);
+        QCOMPARE(hash.size(), 32);
+        QCOMPARE(hash, md5Hex(getMacAddress()));
     }
 
     void msgTips_beforeTheTrayShowsNothing_afterShowsABalloon()
@@ -638,41 +669,41 @@ private Q_SLOTS:
     void userClose_cancelKeepsEverything()
     {
         WindowHarness h(kNoService);
-        h.window->startUp();
+        QVERIFY(h.startUp());
         h.window->show();
         const qsizetype callsBefore = h.tray->calls.size();
-        h.window->dialogs().setScriptedAnswer(false);
+        h.dialogs().setScriptedAnswer(false);
         QVERIFY(!h.window->closeRequested(true));
-        QCOMPARE(h.window->dialogs().shown().last().text, u"确认退出?"_s);
-        QCOMPARE(h.window->dialogs().shown().last().title, u"栖木分分彩智能做号计划软件 - 关闭提示"_s);
-        QVERIFY(h.window->dialogs().shown().last().withCancel);
+        QCOMPARE(h.dialogs().shown().last().text, u"确认退出?"_s);
+        QCOMPARE(h.dialogs().shown().last().title, u"栖木分分彩智能做号计划软件 - 关闭提示"_s);
+        QVERIFY(h.dialogs().shown().last().withCancel);
         QVERIFY(h.window->isVisible());
-        QVERIFY(h.window->state().trayNotifier != nullptr);
+        QVERIFY(h.tray->visible);
         QCOMPARE(h.tray->calls.size(), callsBefore);
-        QVERIFY(h.window->controls().countDown->isActive());
+        QVERIFY(h.controls().countDown->isActive());
         QVERIFY(h.exits.isEmpty());
     }
 
     void userClose_okUnloadsAndRemovesTheIcon()
     {
         WindowHarness h(kNoService);
-        h.window->startUp();
-        h.window->dialogs().setScriptedAnswer(true);
+        QVERIFY(h.startUp());
+        h.dialogs().setScriptedAnswer(true);
         QVERIFY(h.window->closeRequested(true));
         QCOMPARE(h.exits, QList<int>{0});
         QCOMPARE(h.tray->calls.last(), u"hide"_s);
-        QCOMPARE(h.window->state().trayNotifier, nullptr);
-        QVERIFY(!h.window->controls().countDown->isActive());
+        QVERIFY(!h.tray->visible);
+        QVERIFY(!h.controls().countDown->isActive());
     }
 
     void programClose_asksNothing()
     {
         WindowHarness h(kNoService);
-        h.window->startUp();
+        QVERIFY(h.startUp());
         h.window->show();
-        h.window->dialogs().clearShown();
+        h.dialogs().clearShown();
         h.window->closeByProgram();
-        QVERIFY(h.window->dialogs().shown().isEmpty());
+        QVERIFY(h.dialogs().shown().isEmpty());
         QCOMPARE(h.exits, QList<int>{0});
         QCOMPARE(h.tray->calls.last(), u"hide"_s);
         QVERIFY(!h.window->isVisible());

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -66,15 +67,23 @@ private Q_SLOTS:
     {
         DevService service;
         QVERIFY(service.start());
+        PlanPage *planPage = nullptr;
         WindowHarness h(service.baseUrl(), service.baseUrl(), QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
-                        [](QWidget *parent) { return std::make_unique<WebEnginePlanPage>(parent); });
+                        [&planPage](QWidget *parent) {
+                            auto page = std::make_unique<WebEnginePlanPage>(parent);
+                            planPage = page.get();
+                            return page;
+                        });
         MainWindow &window = *h.window;
-        const Controls &c = window.controls();
+        const Controls c = h.controls();
 
-        // The window starts and the software information arrives.
+        // The window shows at once with its start-up notice, and the software information arrives.
+        QSignalSpy started(&window, &MainWindow::startedUp);
         window.startUp();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
+        QVERIFY(started.wait(30000) || !started.isEmpty());
         QVERIFY(serviceSaw(service, u"caieventhandle.php"_s));
         QVERIFY(!c.tipsLabel(TipsLabel::NoticeLine)->text().isEmpty());
         QVERIFY(c.tipsLabel(TipsLabel::LinkPanelHeading)->text().endsWith(u"彩票平台开户："_s));
@@ -95,13 +104,14 @@ private Q_SLOTS:
         QTest::keyClicks(c.regEmail, u"e2e@example.com"_s);
         QTest::keyClicks(c.regPlatformAccount, u"plat-7"_s);
         QTest::mouseClick(c.registerButton, Qt::LeftButton);
-        QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
 
         // The login box comes back filled; the user logs in.
         QTRY_VERIFY(c.loginBox->isVisible());
+        QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
         QCOMPARE(c.loginUser->text(), u"用户e2e"_s);
         QCOMPARE(c.loginPass->text(), u"pass 1"_s);
         QTest::mouseClick(c.loginButton, Qt::LeftButton);
+        QTRY_VERIFY(!h.loginFlow().signingIn());
         QVERIFY2(h.shownTexts().isEmpty(), qPrintable(h.shownTexts().join(u'|')));
         QVERIFY(window.windowTitle().endsWith(u") - 用户e2e"_s));
         QVERIFY(c.outplan->isVisible() && c.tipsLabel(TipsLabel::CopyNumbersLink)->isVisible());
@@ -111,7 +121,8 @@ private Q_SLOTS:
 
         // outplan follows the page: what it shows is the page's period and numbers, and it
         // changes when the page does.
-        PlanPage &page = *window.state().webCtl;
+        QVERIFY(planPage);
+        PlanPage &page = *planPage;
         QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText().startsWith(u"投注期:"_s), 10000);
         const QString first = c.outplan->toPlainText();
         QTRY_VERIFY_WITH_TIMEOUT(c.outplan->toPlainText() != first, 15000);

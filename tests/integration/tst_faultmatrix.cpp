@@ -1,7 +1,6 @@
 // Every way the stand-in service can misbehave, against every request the client makes:
 // what the user sees, that the call ends within its deadline, and that cfg.ini stays as
 // it was (or, for the one good answer among the faults, changes exactly as a login writes it).
-#include "app/linkspanels.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
 #include "devservice.h"
@@ -17,12 +16,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace zq;
@@ -280,13 +283,15 @@ private Q_SLOTS:
         const QByteArray cfg = cfgWithSavedLogin(kSavedUser, kSavedPass);
         WindowHarness h(m_service.baseUrl(), m_service.baseUrl(), cfg);
         MainWindow &w = *h.window;
-        AppState &state = w.state();
-        const Controls &c = w.controls();
+        const Controls c = h.controls();
+        SessionClock &clock = h.clock();
+        const SoftwareInformation &info = h.softwareInfo().value();
+        const SessionAccount &session = h.loginFlow().session();
         // Every request, the time source's included, waits on this one deadline.
         if (deadlineMs > 0)
-            w.webClient().setDeadline(std::chrono::milliseconds(deadlineMs));
+            h.web().setDeadline(std::chrono::milliseconds(deadlineMs));
         else
-            QCOMPARE(w.webClient().deadline(), std::chrono::milliseconds(kRealDeadlineMs));
+            QCOMPARE(h.web().deadline(), std::chrono::milliseconds(kRealDeadlineMs));
         QCOMPARE(h.cfgBytes(), cfg);
 
         // The captions the layout gives, before any answer changes them.
@@ -304,26 +309,43 @@ private Q_SLOTS:
         int timeBefore = 0;
         QString clockBeforeTick;
 
+        // Each action returns at once; the request is handled when its flow is done.
+        const auto waitUntil = [&timer](const std::function<bool()> &handled) {
+            const bool done = QTest::qWaitFor(handled, 60000);
+            return std::pair{done, timer.elapsed()};
+        };
+        // The clock as the request's handling left it, before any later tick moves it on.
+        QSignalSpy read(&clock, &SessionClock::clockRead);
+        const auto keepClock = [&] {
+            got.clock = clock.clockText();
+            got.nextReport = clock.nextReportText();
+        };
+        QObject::connect(&clock, &SessionClock::clockRead, &w, keepClock);
+        QObject::connect(&clock, &SessionClock::kicked, &w, keepClock);
+        bool handled = false;
+
         if (target == u"softinfo"_s) {
+            // Shown at once, as the program shows it, while the software information is asked for.
+            QSignalSpy started(&w, &MainWindow::startedUp);
             timer.start();
             w.startUp();
-            got.elapsedMs = timer.elapsed();
             w.show();
+            std::tie(handled, got.elapsedMs) = waitUntil([&started] { return !started.isEmpty(); });
         } else {
-            w.startUp();
+            QVERIFY(h.startUp());
             w.show();
             QCOMPARE(w.windowTitle(), caption);
             if (target == u"login"_s) {
-                w.linksPanels().onTipsLabelClicked(TipsLabel::LoginLink);
+                h.click(u"tips_label(1)"_s);
                 QCOMPARE(c.loginUser->text(), kSavedUser);
                 c.loginUser->setText(u"demo"_s);
                 c.loginPass->setText(typed.isEmpty() ? u"demo123"_s : typed);
                 traysBefore = h.tray->balloons.size();
                 timer.start();
                 QTest::mouseClick(c.loginButton, Qt::LeftButton);
-                got.elapsedMs = timer.elapsed();
+                std::tie(handled, got.elapsedMs) = waitUntil([&h] { return !h.loginFlow().signingIn(); });
             } else if (target == u"reg"_s) {
-                w.linksPanels().onTipsLabelClicked(TipsLabel::RegistrationLink);
+                h.click(u"tips_label(2)"_s);
                 QVERIFY(c.regPlatform->count() > 0);
                 c.regUser->setText(typed.isEmpty() ? u"fault_user"_s : typed);
                 c.regPass->setText(u"pw1"_s);
@@ -332,35 +354,37 @@ private Q_SLOTS:
                 traysBefore = h.tray->balloons.size();
                 timer.start();
                 QTest::mouseClick(c.registerButton, Qt::LeftButton);
-                got.elapsedMs = timer.elapsed();
+                std::tie(handled, got.elapsedMs) = waitUntil([&h] { return !h.registrationFlow().registering(); });
             } else if (target == u"online"_s) {
-                w.sessionClock().onStartTimer();
-                QCOMPARE(state.clockText, u"2026-12-08 12:15:37"_s);
+                clock.onStartTimer();
+                QVERIFY(read.wait());
+                QCOMPARE(clock.clockText(), u"2026-12-08 12:15:37"_s);
                 const QList<QJsonObject> log = m_service.log();
                 softinfoBefore = requestsTo(log, u"softinfo"_s);
                 timeBefore = requestsTo(log, u"time"_s);
                 // Due on the next tick. From here to the tick no event may run, or a timer
                 // tick of the window would send the report first.
-                state.nextReportText = state.clockText;
-                clockBeforeTick = state.clockText;
+                clock.setNextReportDue(clock.clock());
+                clockBeforeTick = clock.clockText();
                 traysBefore = h.tray->balloons.size();
+                const qsizetype readsBefore = read.size();
                 timer.start();
-                w.sessionClock().onCountDownTick();
-                got.elapsedMs = timer.elapsed();
+                clock.onCountDownTick();
+                std::tie(handled, got.elapsedMs) =
+                    waitUntil([&] { return !h.exits.isEmpty() || read.size() > readsBefore; });
             } else if (target == u"time"_s) {
-                QVERIFY(state.clockText.isEmpty());
+                QVERIFY(clock.clockText().isEmpty());
                 traysBefore = h.tray->balloons.size();
                 timer.start();
-                w.sessionClock().onStartTimer();
-                got.elapsedMs = timer.elapsed();
+                clock.onStartTimer();
+                std::tie(handled, got.elapsedMs) = waitUntil([&read] { return !read.isEmpty(); });
             } else {
                 QFAIL("unknown target");
             }
         }
-        got.boxes = w.dialogs().shown();
+        QVERIFY2(handled, "the request was never handled");
+        got.boxes = h.dialogs().shown();
         got.balloons = h.tray->balloons.mid(traysBefore);
-        got.clock = state.clockText;
-        got.nextReport = state.nextReportText;
 
         // What the user sees: the message boxes, with the program title and OK only ...
         QStringList texts;
@@ -421,10 +445,10 @@ private Q_SLOTS:
         case Expect::InfoNotJson:
             QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(),
                      expect == Expect::InfoFailed ? kInitFailed : kStartingNotice);
-            QCOMPARE(state.onlineUrl, expect == Expect::InfoFailed ? QString() : onlineTemplate);
-            QVERIFY(state.planPageUrl.isEmpty());
-            QVERIFY(state.regPlatformText.isEmpty());
-            QVERIFY(state.regLinkCodes.isEmpty());
+            QCOMPARE(info.onlineUrl, expect == Expect::InfoFailed ? QString() : onlineTemplate);
+            QVERIFY(info.planPageUrl.isEmpty());
+            QVERIFY(info.regPlatformText.isEmpty());
+            QVERIFY(info.regLinkCodes.isEmpty());
             QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), layoutAnnouncement);
             QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), layoutHeading);
             for (int i = 0; i < 12; ++i) {
@@ -433,15 +457,15 @@ private Q_SLOTS:
             }
             QCOMPARE(c.regPlatform->count(), 0);
             // Start-up goes on: the tray icon, the caption, the start timer.
-            QVERIFY(state.trayNotifier != nullptr);
+            QVERIFY(h.tray->visible);
             QCOMPARE(w.windowTitle(), caption);
             QVERIFY(c.startTimer->isActive());
             break;
         case Expect::InfoDistributed: {
             QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), kStartingNotice);
-            QCOMPARE(state.onlineUrl, onlineTemplate);
-            QCOMPARE(state.planPageUrl, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
-            QCOMPARE(state.regPlatformText, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
+            QCOMPARE(info.onlineUrl, onlineTemplate);
+            QCOMPARE(info.planPageUrl, m_service.baseUrl() + u"plan.php?u={ACC}&p={PASS}"_s);
+            QCOMPARE(info.regPlatformText, u"天天彩|101,好运 来|102,幸运星|103,金彩|104,大发|105,万家乐|106"_s);
             QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(),
                      u"欢迎使用栖木分分彩智能做号计划软件！这是本地演示服务，计划每3秒更新一次。"_s);
             QCOMPARE(c.tipsLabel(TipsLabel::LinkPanelHeading)->text(), u"客服QQ:12345 彩票平台开户："_s);
@@ -451,7 +475,7 @@ private Q_SLOTS:
                 if (i < names.size())
                     QCOMPARE(c.platformLink(i)->text(), names.at(i) + u" |"_s);
             }
-            QCOMPARE(state.regLinkCodes, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
+            QCOMPARE(info.regLinkCodes, (QStringList{u"101"_s, u"102"_s, u"103"_s, u"104"_s, u"105"_s, u"106"_s}));
             QCOMPARE(c.regPlatform->count(), int(names.size()));
             for (int i = 0; i < names.size(); ++i)
                 QCOMPARE(c.regPlatform->itemText(i), names.at(i));
@@ -459,8 +483,8 @@ private Q_SLOTS:
             break;
         }
         case Expect::LoginRefused:
-            QCOMPARE(state.curAccount, u"demo"_s);
-            QCOMPARE(state.curPassword, typed.isEmpty() ? u"demo123"_s : typed);
+            QCOMPARE(session.account, u"demo"_s);
+            QCOMPARE(session.password, typed.isEmpty() ? u"demo123"_s : typed);
             QVERIFY(c.loginBox->isVisible());
             QVERIFY(c.loginButton->isEnabled() && c.goToRegistrationButton->isEnabled());
             QCOMPARE(w.windowTitle(), caption);
@@ -471,7 +495,7 @@ private Q_SLOTS:
                 QVERIFY2(!address.contains(u"u=demo"_s), qPrintable(address));
             break;
         case Expect::LoginSignedIn:
-            QCOMPARE(state.curAccount, u"demo"_s);
+            QCOMPARE(session.account, u"demo"_s);
             QCOMPARE(w.windowTitle(), caption + u"- demo"_s);
             h.verifySignedInAsDemo();
             break;
@@ -481,8 +505,8 @@ private Q_SLOTS:
             QCOMPARE(requestsTo(log, u"time"_s), timeBefore + 1);
             QCOMPARE(got.clock, u"2026-12-08 12:15:37"_s);
             QCOMPARE(got.nextReport, u"2026-12-08 12:25:37"_s);
-            QCOMPARE(state.onlineUrl, onlineTemplate);
-            QVERIFY(state.trayNotifier != nullptr);
+            QCOMPARE(info.onlineUrl, onlineTemplate);
+            QVERIFY(h.tray->visible);
             QVERIFY(c.countDown->isActive());
             break;
         case Expect::ReportKicked:
@@ -491,7 +515,7 @@ private Q_SLOTS:
             QCOMPARE(got.clock, clockPlus(clockBeforeTick, 1));
             QVERIFY(!c.countDown->isActive());
             // Unloaded without the exit question: the tray icon is gone.
-            QVERIFY(state.trayNotifier == nullptr);
+            QVERIFY(!h.tray->visible);
             QCOMPARE(h.tray->calls.last(), u"hide"_s);
             QVERIFY(w.unloaded());
             break;
@@ -527,7 +551,7 @@ private Q_SLOTS:
 
         if (target == u"time"_s) {
             // The rest of the start timer ran whatever the clock got.
-            QCOMPARE(state.reportPeriod, qint16(600));
+            QCOMPARE(clock.reportPeriod(), qint16(600));
             QVERIFY(!c.startTimer->isActive());
             QVERIFY(c.browser->isVisible());
             QVERIFY(!c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());

@@ -34,6 +34,7 @@ public:
     }
     void runScript(const QString &script) override { scripts.append(script); }
     void serviceAnswered() override { ++serviceAnswers; }
+    void setSilent(bool on) override { silent = on; }
 
     QMap<QString, QString> globals;
     QStringList navigations;
@@ -41,6 +42,7 @@ public:
     int reads = 0;
     int answered = 0; // reads whose answer has been handed over
     int serviceAnswers = 0;
+    bool silent = false;
 
 private:
     QWidget *m_widget;

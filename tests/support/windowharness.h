@@ -1,19 +1,30 @@
 #pragma once
 
 #include "app/cfglocation.h"
+#include "app/loginflow.h"
 #include "app/mainwindow.h"
+#include "app/registrationflow.h"
+#include "app/sessionclock.h"
+#include "app/softwareinfo.h"
+#include "app/window/clickablelabel.h"
 #include "fakeplanpage.h"
+#include "net/webclient.h"
 #include "recordingtray.h"
 #include "testfiles.h"
 #include "text/logsecrets.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,7 +34,8 @@
 
 namespace zq {
 
-// A window with its own program folder, recording tray, fake page and recorded exits.
+// A window with its own program folder, recording tray, fake page and recorded exits. The test
+// reaches the window's controls by their object names and its pieces as the window's children.
 class WindowHarness final
 {
     // First, so that it outlives the window.
@@ -33,9 +45,11 @@ public:
     // Makes the window's plan page; the default is a FakePlanPage whose globals the test sets.
     using PageMaker = std::function<std::unique_ptr<PlanPage>(QWidget *parent)>;
 
+    // `sites` is where the registration and download pages are (the service's own host unless
+    // given).
     explicit WindowHarness(const QString &serviceBase, const QString &timeSource = QString(),
                            const QByteArray &cfgIni = QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n"),
-                           PageMaker makePage = {})
+                           PageMaker makePage = {}, const QString &sites = QString())
     {
         QDir(m_dir.path()).mkpath(QStringLiteral("cfg"));
         if (!cfgIni.isNull())
@@ -43,8 +57,8 @@ public:
         AppConfig config;
         config.serviceBase = serviceBase;
         config.timeSourceUrl = timeSource;
-        config.regSite = serviceBase;
-        config.downloadSite = serviceBase;
+        config.regSite = sites.isNull() ? serviceBase : sites;
+        config.downloadSite = config.regSite;
         config.programDir = m_dir.path();
 
         MainWindow::Seams seams;
@@ -74,8 +88,76 @@ public:
     {
         window.reset();
         window = std::make_unique<MainWindow>(m_config, m_seams);
-        window->dialogs().setScriptedAnswer(true);
-        window->dialogs().setRecording(true);
+        dialogs().setScriptedAnswer(true);
+        dialogs().setRecording(true);
+    }
+
+    // The start-up sequence, waited for to its end (the software information answered or not);
+    // false when it did not end within `timeoutMs`.
+    bool startUp(int timeoutMs = 30000)
+    {
+        QSignalSpy done(window.get(), &MainWindow::startedUp);
+        window->startUp();
+        return done.wait(timeoutMs);
+    }
+
+    // The window's controls, each found by its object name.
+    Controls controls() const
+    {
+        const MainWindow *w = window.get();
+        const auto find = [w](const char *name) { return w->findChild<QWidget *>(QString::fromLatin1(name)); };
+        Controls c;
+        c.browser = find("zq_main_web");
+        c.linkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
+        c.loginBox = qobject_cast<QGroupBox *>(find("frame_login"));
+        c.registrationBox = qobject_cast<QGroupBox *>(find("frame_reg"));
+        c.outplan = qobject_cast<QPlainTextEdit *>(find("outplan"));
+        c.trayPicture = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
+        c.linkPanelToggle = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
+        c.loginUser = qobject_cast<QLineEdit *>(find("login_user"));
+        c.loginPass = qobject_cast<QLineEdit *>(find("login_pass"));
+        c.loginButton = qobject_cast<QPushButton *>(find("vip_login"));
+        c.goToRegistrationButton = qobject_cast<QPushButton *>(find("vip_gotoreg"));
+        c.closeLoginButton = qobject_cast<QPushButton *>(find("vip_closelogin"));
+        c.regUser = qobject_cast<QLineEdit *>(find("reg_user"));
+        c.regPass = qobject_cast<QLineEdit *>(find("reg_pass"));
+        c.regEmail = qobject_cast<QLineEdit *>(find("reg_email"));
+        c.regPlatform = qobject_cast<QComboBox *>(find("reg_pt"));
+        c.regPlatformAccount = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
+        c.platformSignUpLink = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
+        c.registerButton = qobject_cast<QPushButton *>(find("vip_reg"));
+        c.registrationCancelButton = qobject_cast<QPushButton *>(find("vip_reg_undo"));
+        c.startTimer = w->findChild<QTimer *>(QStringLiteral("delay_timer"));
+        c.countDown = w->findChild<QTimer *>(QStringLiteral("count_down"));
+        static const QRegularExpression indexed(QStringLiteral("^(tips_label|reglinks)\\((\\d+)\\)$"));
+        for (ClickableLabel *label : w->findChildren<ClickableLabel *>()) {
+            const QRegularExpressionMatch match = indexed.match(label->objectName());
+            if (!match.hasMatch())
+                continue;
+            const int index = match.captured(2).toInt();
+            if (match.captured(1) == QStringLiteral("tips_label"))
+                c.tipsLabels.insert(index, label);
+            else if (index < int(c.platformLinks.size()))
+                c.platformLinks[size_t(index)] = label;
+        }
+        return c;
+    }
+
+    // The window's pieces.
+    Dialogs &dialogs() const { return *window->findChild<Dialogs *>(); }
+    WebClient &web() const { return *window->findChild<WebClient *>(); }
+    SoftwareInfo &softwareInfo() const { return *window->findChild<SoftwareInfo *>(); }
+    LoginFlow &loginFlow() const { return *window->findChild<LoginFlow *>(); }
+    RegistrationFlow &registrationFlow() const { return *window->findChild<RegistrationFlow *>(); }
+    SessionClock &clock() const { return *window->findChild<SessionClock *>(); }
+
+    // Clicks a control by its object name, shown or not.
+    void click(const QString &name) const
+    {
+        if (auto *target = window->findChild<QWidget *>(name))
+            QTest::mouseClick(target, Qt::LeftButton);
+        else
+            qWarning("no control named %s", qPrintable(name));
     }
 
     QString programDir() const { return m_dir.path(); }
@@ -85,7 +167,7 @@ public:
     QStringList shownTexts() const
     {
         QStringList texts;
-        for (const Dialogs::Shown &box : window->dialogs().shown())
+        for (const Dialogs::Shown &box : dialogs().shown())
             texts.append(box.text);
         return texts;
     }
@@ -95,7 +177,7 @@ public:
     // QVERIFY returns from here only: the caller checks QTest::currentTestFailed().
     void verifySignedInAsDemo() const
     {
-        const Controls &c = window->controls();
+        const Controls c = controls();
         QVERIFY(page->navigations.last().endsWith(QStringLiteral("/plan.php?u=demo&p=demo123")));
         QVERIFY(!c.loginBox->isVisible());
         QVERIFY(!c.tipsLabel(TipsLabel::LoginLink)->isVisible() &&

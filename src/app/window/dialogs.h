@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -13,8 +14,11 @@ namespace zq {
 // link the service put in it, cut to a length a box can show and further where the screen is
 // too small for it. Tests switch on scripted answers so that no box ever blocks them, and a
 // record of what each box was given to show; the program keeps none.
-class Dialogs final
+class Dialogs final : public QObject
 {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Dialogs)
+
 public:
     struct Shown
     {
@@ -26,15 +30,16 @@ public:
     // The most of a text a box is given; the rest is left out, and "…" says so.
     static constexpr qsizetype MaxTextLength = 2000;
 
-    explicit Dialogs(QWidget *parent) : m_parent(parent) {}
-    Q_DISABLE_COPY_MOVE(Dialogs)
+    // The boxes belong to `parent`, and so does this object.
+    explicit Dialogs(QWidget *parent) : QObject(parent), m_parent(parent) {}
 
     // A box with the text and OK, titled with the program title unless another is given.
     void information(const QString &text, const QString &title = {});
     // A box with OK and Cancel; true only when the user chose OK.
     bool confirm(const QString &text, const QString &title);
 
-    // The program is ending: a handler still finishing inside a network wait shows no box.
+    // The program is ending: a flow that goes on once a box the ending closed has returned shows
+    // no further box.
     void silence() { m_silenced = true; }
 
     // Test switch: from now on no box is shown; each confirm() answers `answer`. Without an
