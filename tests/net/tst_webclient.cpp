@@ -543,9 +543,17 @@ void TestWebClient::twoRequestsInFlight()
 
     const QByteArray outerPath = uniquePath("outer");
     const QByteArray innerPath = uniquePath("inner");
-    m_server->setAnswer(outerPath, {200, "text/plain", "outer answer", false, outerAnsweredLast ? innerPath : ""});
-    m_server->setAnswer(innerPath, {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : outerPath});
+    // The later answer is held until the client has taken the first: its continuation asks for
+    // this path. Held only until the other was sent, the two could still arrive in either order.
+    const QByteArray releasePath = uniquePath("release");
+    m_server->setAnswer(outerPath, {200, "text/plain", "outer answer", false, outerAnsweredLast ? releasePath : ""});
+    m_server->setAnswer(innerPath, {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : releasePath});
+    m_server->setAnswer(releasePath, {200, "text/plain", "released"});
     ClientUnderTest c;
+    QObject releaseContext;
+    const auto release = [&] {
+        c.web.getWebContent(m_server->url(QString::fromLatin1(releasePath)), &releaseContext, [](const QString &) {});
+    };
 
     // Stands for the window's one-second tick, which may start a request of its own while
     // another waits for its answer.
@@ -560,12 +568,16 @@ void TestWebClient::twoRequestsInFlight()
         c.web.getWebContent(m_server->url(QString::fromLatin1(innerPath)), &context, [&](const QString &text) {
             inner = text;
             events << u"inner answered"_s;
+            if (outerAnsweredLast)
+                release();
         });
     });
     tick.start();
     c.web.getWebContent(m_server->url(QString::fromLatin1(outerPath)), &context, [&](const QString &text) {
         outer = text;
         events << u"outer answered"_s;
+        if (!outerAnsweredLast)
+            release();
     });
     QTRY_COMPARE(events.size(), 2);
 
