@@ -9,7 +9,7 @@
 #include "app/window/programicon.h"
 #include "app/window/startupmarks.h"
 #include "browser/deferredplanpage.h"
-#include "cfglocation.h"
+#include "settings/cfglocation.h"
 #include "desktop/machineid.h"
 #include "desktop/regscript.h"
 #include "digest/md5calc.h"
@@ -18,7 +18,7 @@
 #include "net/webclient.h"
 #include "planmirror.h"
 #include "registrationflow.h"
-#include "savedlogin.h"
+#include "settings/savedlogin.h"
 #include "serviceaddresses.h"
 #include "sessionclock.h"
 #include "softwareinfo.h"
@@ -197,8 +197,12 @@ void MainWindow::softwareInfoRefreshed(bool answered)
 
 void MainWindow::initWindow()
 {
-    loadSavedLogin(m_controls.loginUser, m_controls.loginPass, m_state.cfgPath, m_seams.logSecrets);
-    // The start timer fires once, two seconds from now.
+    QString account = m_controls.loginUser->text();
+    QString password = m_controls.loginPass->text();
+    loadSavedLogin(&account, &password, m_state.cfgPath, m_seams.logSecrets);
+    m_controls.loginUser->setText(account);
+    m_controls.loginPass->setText(password);
+    // The plan page opens two seconds after the window is ready, once.
     m_controls.startTimer->setInterval(2000);
     m_controls.startTimer->start();
     const SoftwareInformation &info = m_softwareInfo->value();

@@ -7,7 +7,7 @@
 #include "sessionaccount.h"
 #include "softwareinfo.h"
 #include "text/datetime.h"
-#include "texthelpers.h"
+#include "text/texthelpers.h"
 
 #include <QTimer>
 

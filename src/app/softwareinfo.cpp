@@ -3,12 +3,12 @@
 #include "app/window/applogging.h"
 #include "app/window/apptexts.h"
 #include "appconfig.h"
-#include "cfglocation.h"
+#include "settings/cfglocation.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
-#include "settingskeys.h"
-#include "text/jsontext.h"
+#include "settings/settingskeys.h"
 #include "zq_build_config.h"
+#include "text/json.h"
 
 namespace zq {
 

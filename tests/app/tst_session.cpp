@@ -1,6 +1,6 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
-#include "app/cfglocation.h"
+#include "settings/cfglocation.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
@@ -9,9 +9,9 @@
 #include "digest/md5calc.h"
 #include "loopbackserver.h"
 #include "net/webclient.h"
-#include "text/jsontext.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
+#include "text/texthelpers.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cfglocation.h"
+#include "settings/cfglocation.h"
 #include "app/loginflow.h"
 #include "app/mainwindow.h"
 #include "app/registrationflow.h"
