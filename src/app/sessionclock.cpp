@@ -1,6 +1,6 @@
 #include "sessionclock.h"
 
-#include "app/window/applogging.h"
+#include "applogging.h"
 #include "app/window/dialogs.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"

@@ -1,6 +1,6 @@
 #include "softwareinfo.h"
 
-#include "app/window/applogging.h"
+#include "applogging.h"
 #include "app/window/apptexts.h"
 #include "appconfig.h"
 #include "settings/cfglocation.h"
