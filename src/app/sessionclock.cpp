@@ -1,7 +1,7 @@
 #include "sessionclock.h"
 
-#include "applogging.h"
 #include "app/window/dialogs.h"
+#include "applogging.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
 #include "sessionaccount.h"

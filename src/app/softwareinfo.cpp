@@ -1,14 +1,14 @@
 #include "softwareinfo.h"
 
-#include "applogging.h"
 #include "app/window/apptexts.h"
 #include "appconfig.h"
-#include "settings/cfglocation.h"
+#include "applogging.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
+#include "settings/cfglocation.h"
 #include "settings/settingskeys.h"
-#include "zq_build_config.h"
 #include "text/json.h"
+#include "zq_build_config.h"
 
 namespace zq {
 

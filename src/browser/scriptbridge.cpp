@@ -3,7 +3,6 @@
 #include "desktop/comsupport_win.h"
 #include "text/texthelpers.h"
 
-
 using namespace Qt::StringLiterals;
 
 namespace zq {

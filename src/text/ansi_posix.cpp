@@ -33,8 +33,7 @@ public:
     // Converts as much as possible; on a character that cannot be converted, calls
     // onInvalid with the remaining input and lets it decide how many bytes to skip
     // and what to emit instead.
-    template<typename OnInvalid>
-    QByteArray run(const char *in, size_t inLeft, OnInvalid onInvalid)
+    template <typename OnInvalid> QByteArray run(const char *in, size_t inLeft, OnInvalid onInvalid)
     {
         QByteArray out;
         char buffer[4096];

@@ -1,7 +1,7 @@
 #include "json.h"
 
-#include "textlogging.h"
 #include "texthelpers.h"
+#include "textlogging.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -81,14 +81,14 @@ private Q_SLOTS:
 
         QTest::newRow("names lose their spaces")
             << u"P 1|101,P2|102"_s << u"old"_s << QStringList{u"P1"_s, u"P2"_s} << 0 << QStringList{u"101"_s, u"102"_s};
-        QTest::newRow("more fields ignored") << u"A|1|x|y,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
-                                             << QStringList{u"1"_s, u"2"_s};
-        QTest::newRow("empty items skipped") << u",A|1,,B|2,"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
-                                             << QStringList{u"1"_s, u"2"_s};
-        QTest::newRow("item without value") << u"A,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0
-                                            << QStringList{QString(), u"2"_s};
-        QTest::newRow("item without name") << u"|9,B|2"_s << u"old"_s << QStringList{QString(), u"B"_s} << 0
-                                           << QStringList{u"9"_s, u"2"_s};
+        QTest::newRow("more fields ignored")
+            << u"A|1|x|y,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0 << QStringList{u"1"_s, u"2"_s};
+        QTest::newRow("empty items skipped")
+            << u",A|1,,B|2,"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0 << QStringList{u"1"_s, u"2"_s};
+        QTest::newRow("item without value")
+            << u"A,B|2"_s << u"old"_s << QStringList{u"A"_s, u"B"_s} << 0 << QStringList{QString(), u"2"_s};
+        QTest::newRow("item without name")
+            << u"|9,B|2"_s << u"old"_s << QStringList{QString(), u"B"_s} << 0 << QStringList{u"9"_s, u"2"_s};
         QTest::newRow("only separators") << u",,"_s << u"old"_s << QStringList{} << -1 << QStringList{};
         QTest::newRow("Chinese with inner blanks")
             << u"幸运 平台|7, 第二 |8"_s << u"old"_s << QStringList{u"幸运平台"_s, u"第二"_s} << 0

@@ -1,7 +1,5 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
-#include "programtexts.h"
-#include "settings/cfglocation.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
@@ -10,9 +8,11 @@
 #include "digest/md5calc.h"
 #include "loopbackserver.h"
 #include "net/webclient.h"
+#include "programtexts.h"
+#include "settings/cfglocation.h"
+#include "text/texthelpers.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
-#include "text/texthelpers.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -142,10 +142,7 @@ private Q_SLOTS:
         QVERIFY(m_server->port() > 0);
     }
 
-    void cleanupTestCase()
-    {
-        m_server.reset();
-    }
+    void cleanupTestCase() { m_server.reset(); }
 
     void get_data()
     {
@@ -279,8 +276,8 @@ private Q_SLOTS:
         const QByteArray text = "ok|12345 你好";
         const QByteArray gzip = compressed(text, 31);
         QTest::newRow("gzip") << "gzip"_ba << gzip << QString::fromUtf8(text) << false;
-        QTest::newRow("gzip, two members") << "gzip"_ba << compressed("ok|", 31) + compressed("12345 你好", 31)
-                                           << QString::fromUtf8(text) << false;
+        QTest::newRow("gzip, two members")
+            << "gzip"_ba << compressed("ok|", 31) + compressed("12345 你好", 31) << QString::fromUtf8(text) << false;
         QTest::newRow("deflate as a zlib stream")
             << "deflate"_ba << compressed(text, 15) << QString::fromUtf8(text) << false;
         QTest::newRow("deflate bare") << "deflate"_ba << compressed(text, -15) << QString::fromUtf8(text) << false;
@@ -487,8 +484,9 @@ private Q_SLOTS:
         const qsizetype cache = lineAt("Cache-Control: no-cache");
         const qsizetype connection = lineAt("Connection: close");
         QVERIFY2(modified > 0 && cache > modified && connection > cache, heads.front().head.constData());
-        const auto connectionLines = std::count_if(
-            sent.cbegin(), sent.cend(), [](const QByteArray &line) { return line.toLower().startsWith("connection:"); });
+        const auto connectionLines = std::count_if(sent.cbegin(), sent.cend(), [](const QByteArray &line) {
+            return line.toLower().startsWith("connection:");
+        });
         QCOMPARE(connectionLines, 1);
     }
 
@@ -509,13 +507,16 @@ private Q_SLOTS:
         // The later answer is held until the client has taken the first: its continuation asks for
         // this path. Held only until the other was sent, the two could still arrive in either order.
         const QByteArray releasePath = uniquePath("release");
-        m_server->setAnswer(outerPath, {200, "text/plain", "outer answer", false, outerAnsweredLast ? releasePath : ""});
-        m_server->setAnswer(innerPath, {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : releasePath});
+        m_server->setAnswer(outerPath,
+                            {200, "text/plain", "outer answer", false, outerAnsweredLast ? releasePath : ""});
+        m_server->setAnswer(innerPath,
+                            {200, "text/plain", "inner answer", false, outerAnsweredLast ? "" : releasePath});
         m_server->setAnswer(releasePath, {200, "text/plain", "released"});
         ClientUnderTest c;
         QObject releaseContext;
         const auto release = [&] {
-            c.web.getWebContent(m_server->url(QString::fromLatin1(releasePath)), &releaseContext, [](const QString &) {});
+            c.web.getWebContent(m_server->url(QString::fromLatin1(releasePath)), &releaseContext,
+                                [](const QString &) {});
         };
 
         // Stands for the window's one-second tick, which may start a request of its own while
@@ -682,4 +683,3 @@ private:
 
 QTEST_GUILESS_MAIN(TestWebClient)
 #include "tst_webclient.moc"
-

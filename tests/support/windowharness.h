@@ -1,6 +1,5 @@
 #pragma once
 
-#include "settings/cfglocation.h"
 #include "app/loginflow.h"
 #include "app/mainwindow.h"
 #include "app/registrationflow.h"
@@ -10,6 +9,7 @@
 #include "fakeplanpage.h"
 #include "net/webclient.h"
 #include "recordingtray.h"
+#include "settings/cfglocation.h"
 #include "testfiles.h"
 #include "text/logsecrets.h"
 

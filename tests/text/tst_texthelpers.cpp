@@ -42,7 +42,8 @@ private Q_SLOTS:
         const QString numbers = u"[^\\d\\s\\*\\,]*"_s;
         QTest::newRow("numbers filter") << u"01,02*03 号码abc\r\n04,05"_s << numbers << QString()
                                         << u"01,02*03 \r\n04,05"_s;
-        QTest::newRow("numbers filter: full-width digits are not digits") << u"１２3"_s << numbers << QString() << u"3"_s;
+        QTest::newRow("numbers filter: full-width digits are not digits")
+            << u"１２3"_s << numbers << QString() << u"3"_s;
         QTest::newRow("numbers filter: ideographic and no-break blanks are not blanks")
             << u"1\u3000 2\u00A03"_s << numbers << QString() << u"1 23"_s;
         QTest::newRow("numbers filter: tab and form feed are blanks")

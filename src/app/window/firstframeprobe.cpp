@@ -1,7 +1,7 @@
 #include "firstframeprobe.h"
 
-#include "windowlogging.h"
 #include "startupmarks.h"
+#include "windowlogging.h"
 
 #include <QDateTime>
 #include <QEvent>
