@@ -250,7 +250,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
 
-        for (const QByteArray eol : {QByteArray("\r\n"), QByteArray("\n")}) {
+        for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n")}) {
             const char *style = eol.size() == 2 ? "CRLF" : "LF";
             const QByteArray file = sampleFile(eol);
             QByteArray expected = file;

@@ -68,9 +68,9 @@ public:
             seams.planPage = std::move(makePage);
         } else {
             seams.planPage = [this](QWidget *parent) -> std::unique_ptr<PlanPage> {
-                auto page = std::make_unique<FakePlanPage>(parent);
-                this->page = page.get();
-                return page;
+                auto made = std::make_unique<FakePlanPage>(parent);
+                page = made.get();
+                return made;
             };
         }
         seams.endProgram = [this](int code) { exits.append(code); };

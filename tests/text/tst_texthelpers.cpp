@@ -1,3 +1,4 @@
+#include "systemrows.h"
 #include "text/texthelpers.h"
 
 #include <QTest>
