@@ -221,7 +221,7 @@ void MainWindow::setTrayIconShown(bool on)
     if (!on)
         return;
     // One icon at most: a second switch-on replaces the first instead of adding another.
-    m_tray = std::make_unique<TrayNotifier>(m_seams.trayBackend ? m_seams.trayBackend() : nullptr);
+    m_tray = std::make_unique<TrayNotifier>(m_seams.trayBackend ? m_seams.trayBackend() : nullptr, this);
     // A click on the icon is the usual way back to a minimised or covered window.
     connect(m_tray.get(), &TrayNotifier::iconActivated, this, [this] { bringToFront(this); });
     // The caption as the layout has it, still without the version.
