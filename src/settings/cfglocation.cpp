@@ -18,7 +18,7 @@ namespace zq {
 
 namespace {
 // No settings file is larger; the settings module reads nothing beyond this either.
-constexpr qint64 kMaxCopyBytes = 1024 * 1024;
+constexpr qint64 kMaxCopyBytes = qint64(1024) * 1024;
 } // namespace
 
 namespace CfgLocation {
@@ -74,7 +74,7 @@ QString userCopy(const QString &shippedFile)
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return {};
-    const QString path = folder + u"/cfg.ini"_s;
+    QString path = folder + u"/cfg.ini"_s;
     if (QFileInfo::exists(path))
         return path;
 
@@ -101,11 +101,11 @@ QString userCopy(const QString &shippedFile)
 
 QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable)
 {
-    const QString shipped = shippedFile(programDir);
+    QString shipped = shippedFile(programDir);
     if (!writable || writable(shipped))
         return shipped;
     const QString link = linkRefusal(shipped);
-    const QString copy = userCopy(shipped);
+    QString copy = userCopy(shipped);
     if (copy.isEmpty()) {
         qCWarning(lcSettings) << "no settings file can be written; a login will not be remembered";
         return shipped;
