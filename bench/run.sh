@@ -29,8 +29,8 @@
 #   floor_webview  the same window with a QWebEngineView, engine defaults, opening the same
 #                  plan page two seconds after start, as zq does: the floor of the memory goal
 #
-# Each program logs "first shown" and "first frame painted" (zq.app) and its start-up steps
-# with wall and CPU time (zq.app too); the breakdown below is made of those lines.
+# Each program logs "first shown" and "first frame painted" (zq.window) and its start-up steps
+# with wall and CPU time (zq.window too); the breakdown below is made of those lines.
 #
 # Memory is PSS, which shares a page among all processes on the machine that map it: another
 # program running the browser engine meanwhile lowers both figures (the ratio holds up
@@ -262,7 +262,7 @@ launch() {
     local log=$1
     shift
     (
-        export DISPLAY="$display" QT_LOGGING_RULES="zq.app.debug=true" XDG_RUNTIME_DIR="$work/runtime"
+        export DISPLAY="$display" QT_LOGGING_RULES="zq.window.debug=true" XDG_RUNTIME_DIR="$work/runtime"
         [ -n "$sandbox_off" ] && export QTWEBENGINE_DISABLE_SANDBOX=1
         unset QT_QPA_PLATFORM QTWEBENGINE_CHROMIUM_FLAGS
         exec >"$log" 2>&1
@@ -322,11 +322,11 @@ for i in $(seq "$runs"); do
         fi
         # name|run|step|wall ms since exec|process CPU ms
         awk -v t0="$t0" -v name="$name" -v run="$i" '
-            /zq[.]app: start-up step / {
-                sub(/.*zq[.]app: start-up step /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
+            /zq[.]window: start-up step / {
+                sub(/.*zq[.]window: start-up step /, ""); split($0, a, " at "); split(a[2], b, " cpu ")
                 printf "%s|%s|%s|%.3f|%.3f\n", name, run, a[1], b[1] / 1000 - t0 * 1000, b[2] / 1000 }
-            /zq[.]app: first shown at / { sub(/.* first shown at /, ""); printf "%s|%s|SHOWN|%.3f|\n", name, run, $1 - t0 * 1000 }
-            /zq[.]app: first frame painted at / { sub(/.* painted at /, ""); printf "%s|%s|PAINTED|%.3f|\n", name, run, $1 - t0 * 1000 }
+            /zq[.]window: first shown at / { sub(/.* first shown at /, ""); printf "%s|%s|SHOWN|%.3f|\n", name, run, $1 - t0 * 1000 }
+            /zq[.]window: first frame painted at / { sub(/.* painted at /, ""); printf "%s|%s|PAINTED|%.3f|\n", name, run, $1 - t0 * 1000 }
         ' "$log" >>"$work/marks"
         shown=$(awk -F'|' -v n="$name" -v r="$i" '$1 == n && $2 == r && $3 == "SHOWN" { printf "%.0f", $4 }' "$work/marks")
         paint=$(awk -F'|' -v n="$name" -v r="$i" '$1 == n && $2 == r && $3 == "PAINTED" { printf "%.0f", $4 }' "$work/marks")

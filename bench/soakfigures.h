@@ -24,7 +24,7 @@ struct Summary
 {
     int reports = 0;
     int maxOnlineInHalfPeriod = 0; // online requests within any half report period
-    qint64 minGapMs = -1;      // between two online requests in a row
+    qint64 minGapMs = -1;          // between two online requests in a row
     qint64 medianGapMs = -1;
     qint64 maxGapMs = -1;
     int maxSoftwareInfo = 0; // software-information posts of one report

@@ -1,6 +1,6 @@
 // JSON answers of the service. Input: "key<LF>" followed by the answer as UTF-8.
 
-#include "text/jsontext.h"
+#include "text/json.h"
 
 #include <QByteArray>
 

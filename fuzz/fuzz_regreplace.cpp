@@ -1,7 +1,7 @@
 // regReplace with arbitrary patterns, and the betting-number filter on arbitrary text.
 // Input: pattern, NUL, text, NUL, replacement (UTF-8).
 
-#include "text/jsontext.h"
+#include "text/texthelpers.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 // text's code page 936 bytes.
 
 #include "text/ansi.h"
-#include "text/jsontext.h"
+#include "text/texthelpers.h"
 
 #include <QByteArray>
 

@@ -13,7 +13,7 @@ packages=(
     xvfb xauth x11-utils imagemagick xdotool
     fonts-noto-cjk
     curl librsvg2-bin
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format clang-tidy
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis locales
     zip unzip
 )

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
-cmake --preset asan >/dev/null
+cmake --preset asan ${ZQ_WARNINGS_AS_ERRORS:+-DZQ_WARNINGS_AS_ERRORS=$ZQ_WARNINGS_AS_ERRORS} >/dev/null
 cmake --build --preset asan
 built=$SECONDS
 status=0

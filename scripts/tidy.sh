@@ -20,5 +20,8 @@ for entry in json.load(open(sys.argv[1])):
         print(path)
 PY
 )
-printf '%s\0' "${sources[@]}" | xargs -0 -n 4 -P 2 clang-tidy -p "$build" --quiet 2>/dev/null
+# Qt's logging macros are used with the category alone (qCDebug(lcText) << ...), which clang's
+# -Wpedantic (from the build's flags) counts against a variadic macro; GCC, which builds it, does not.
+printf '%s\0' "${sources[@]}" |
+    xargs -0 -n 4 -P 2 clang-tidy -p "$build" --quiet --extra-arg=-Wno-gnu-zero-variadic-macro-arguments 2>/dev/null
 echo "tidy: ${#sources[@]} files clean"

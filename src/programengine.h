@@ -20,7 +20,8 @@ namespace ProgramEngine {
 // which document mode the browser control takes.
 void beforeApplication();
 
-// The plan page for the window, inside the page that reloads it when it fails or is lost.
+// The plan area's page, a child of `parentWidget`: it makes the engine's page when the plan
+// page first opens, and reloads it when it fails or is lost.
 std::unique_ptr<PlanPage> makePlanPage(QWidget *parentWidget);
 
 } // namespace ProgramEngine

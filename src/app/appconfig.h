@@ -14,8 +14,9 @@ struct AppConfig
     QString downloadSite;
     QString programDir;
     // The program sends its software-information request before it builds the window, so
-    // that the answer travels while the controls are made; refreshSoftwareInfo takes that answer at its
-    // place in the start-up. Tests leave it off and see every request where it is made.
+    // that the answer travels while the controls are made; SoftwareInfo::refresh takes that
+    // answer at its place in the start-up. Tests leave it off and see every request where it
+    // is made.
     bool softwareInfoAhead = false;
 
     static AppConfig fromBuild();

@@ -6,8 +6,6 @@ namespace zq {
 
 // What start-up learns of the machine and where the settings file is: set once by the window's
 // start-up, read by the pieces that send the machine's identity or write the settings file.
-// Each field is the one of the same name in snake case in the issues (machineHash is
-// machine_hash).
 struct AppState
 {
     QString machineMac;

@@ -3,11 +3,11 @@
 #include "app/window/dialogs.h"
 #include "appstate.h"
 #include "net/webclient.h"
-#include "savedlogin.h"
 #include "serviceaddresses.h"
+#include "settings/savedlogin.h"
 #include "softwareinfo.h"
 #include "text/logsecrets.h"
-#include "texthelpers.h"
+#include "text/texthelpers.h"
 
 #include <QLineEdit>
 #include <QPushButton>

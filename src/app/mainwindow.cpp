@@ -8,8 +8,8 @@
 #include "app/window/layoutbuilder.h"
 #include "app/window/programicon.h"
 #include "app/window/startupmarks.h"
+#include "app/window/windowfront.h"
 #include "browser/deferredplanpage.h"
-#include "cfglocation.h"
 #include "desktop/machineid.h"
 #include "desktop/regscript.h"
 #include "digest/md5calc.h"
@@ -18,12 +18,13 @@
 #include "net/webclient.h"
 #include "planmirror.h"
 #include "registrationflow.h"
-#include "savedlogin.h"
 #include "serviceaddresses.h"
 #include "sessionclock.h"
+#include "settings/cfglocation.h"
+#include "settings/savedlogin.h"
 #include "softwareinfo.h"
 #include "tray/traybackend.h"
-#include "traynotices.h"
+#include "tray/traynotifier.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -54,7 +55,7 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     setObjectName(QStringLiteral("zq"));
     setWindowTitle(AppTexts::programTitle());
     resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
-    // The start-up benchmark's "first frame painted" line (zq.app.debug=true).
+    // The start-up benchmark's "first frame painted" line (zq.window.debug=true).
     new FirstFrameProbe(this);
 
     auto makeBrowser = [this](QWidget *parent) -> QWidget * {
@@ -65,7 +66,6 @@ MainWindow::MainWindow(AppConfig config, Seams seams)
     m_controls = LayoutBuilder::build(this, zqControlTable(), makeBrowser);
     const Controls &c = m_controls;
 
-    m_tray = std::make_unique<TrayNotices>(this, m_seams.trayBackend, this);
     m_login = std::make_unique<LoginFlow>(
         LoginFlow::Widgets{c.loginUser, c.loginPass, c.loginButton, c.goToRegistrationButton}, m_state, m_dialogs,
         *m_addresses, *m_web, *m_softwareInfo, m_seams.logSecrets, this);
@@ -95,7 +95,7 @@ MainWindow::~MainWindow()
     m_web->stop();
     m_controls.countDown->stop();
     m_controls.startTimer->stop();
-    m_tray->setTrayIconShown(false);
+    setTrayIconShown(false);
 }
 
 void MainWindow::connectControls()
@@ -197,8 +197,12 @@ void MainWindow::softwareInfoRefreshed(bool answered)
 
 void MainWindow::initWindow()
 {
-    loadSavedLogin(m_controls.loginUser, m_controls.loginPass, m_state.cfgPath, m_seams.logSecrets);
-    // The start timer fires once, two seconds from now.
+    QString account = m_controls.loginUser->text();
+    QString password = m_controls.loginPass->text();
+    loadSavedLogin(&account, &password, m_state.cfgPath, m_seams.logSecrets);
+    m_controls.loginUser->setText(account);
+    m_controls.loginPass->setText(password);
+    // The plan page opens two seconds after the window is ready, once.
     m_controls.startTimer->setInterval(2000);
     m_controls.startTimer->start();
     const SoftwareInformation &info = m_softwareInfo->value();
@@ -211,12 +215,24 @@ void MainWindow::initWindow()
 
 void MainWindow::setTrayIconShown(bool on)
 {
-    m_tray->setTrayIconShown(on);
+    if (m_tray)
+        m_tray->remove();
+    m_tray.reset();
+    if (!on)
+        return;
+    // One icon at most: a second switch-on replaces the first instead of adding another.
+    m_tray = std::make_unique<TrayNotifier>(m_seams.trayBackend ? m_seams.trayBackend() : nullptr, this);
+    // A click on the icon is the usual way back to a minimised or covered window.
+    connect(m_tray.get(), &TrayNotifier::iconActivated, this, [this] { bringToFront(this); });
+    // The caption as the layout has it, still without the version.
+    m_tray->show(windowIcon(), windowTitle());
 }
 
 void MainWindow::showNotice(const QString &text)
 {
-    m_tray->showNotice(text);
+    // Without a tray icon (during start-up, after unload) a notice is simply not shown.
+    if (m_tray)
+        m_tray->showBalloon(text, QSystemTrayIcon::Information, QStringLiteral("栖木提示"), 2000);
 }
 
 void MainWindow::showBox(Box box)

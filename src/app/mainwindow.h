@@ -23,7 +23,7 @@ class ServiceAddresses;
 class SessionClock;
 class SoftwareInfo;
 class TrayBackend;
-class TrayNotices;
+class TrayNotifier;
 class WebClient;
 
 // The main window and the program's start-up object. It holds the controls, wires the pieces
@@ -121,7 +121,7 @@ private:
     std::unique_ptr<WebClient> m_web;
     std::unique_ptr<SoftwareInfo> m_softwareInfo;
     std::unique_ptr<ServiceAddresses> m_addresses;
-    std::unique_ptr<TrayNotices> m_tray;
+    std::unique_ptr<TrayNotifier> m_tray; // curTarelMsgTips
     std::unique_ptr<LoginFlow> m_login;
     std::unique_ptr<RegistrationFlow> m_registration;
     std::unique_ptr<SessionClock> m_clock;

@@ -2,7 +2,7 @@
 
 #include "browser/plancopy.h"
 #include "browser/planpage.h"
-#include "text/jsontext.h"
+#include "text/texthelpers.h"
 
 #include <QPlainTextEdit>
 

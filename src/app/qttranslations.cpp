@@ -1,6 +1,6 @@
 #include "qttranslations.h"
 
-#include "app/window/applogging.h"
+#include "applogging.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

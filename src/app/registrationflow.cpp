@@ -4,7 +4,7 @@
 #include "net/webclient.h"
 #include "serviceaddresses.h"
 #include "text/logsecrets.h"
-#include "texthelpers.h"
+#include "text/texthelpers.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -5,7 +5,7 @@
 #include "sessionaccount.h"
 #include "softwareinfo.h"
 #include "text/datetime.h"
-#include "text/jsontext.h"
+#include "text/texthelpers.h"
 
 using namespace Qt::StringLiterals;
 

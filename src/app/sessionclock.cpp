@@ -1,13 +1,13 @@
 #include "sessionclock.h"
 
-#include "app/window/applogging.h"
 #include "app/window/dialogs.h"
+#include "applogging.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
 #include "sessionaccount.h"
 #include "softwareinfo.h"
 #include "text/datetime.h"
-#include "texthelpers.h"
+#include "text/texthelpers.h"
 
 #include <QTimer>
 

@@ -1,13 +1,13 @@
 #include "softwareinfo.h"
 
-#include "app/window/applogging.h"
 #include "app/window/apptexts.h"
 #include "appconfig.h"
-#include "cfglocation.h"
+#include "applogging.h"
 #include "net/webclient.h"
 #include "serviceaddresses.h"
-#include "settingskeys.h"
-#include "text/jsontext.h"
+#include "settings/cfglocation.h"
+#include "settings/settingskeys.h"
+#include "text/json.h"
 #include "zq_build_config.h"
 
 namespace zq {

@@ -11,7 +11,8 @@ struct AppConfig;
 class WebClient;
 
 // What the program says of itself to the service, and what the service's software information
-// brought. The names are those of the issues in camel case (planPageUrl is plan_page_url).
+// brought, each field named after what it holds (planPageUrl: the plan page's address, which
+// the answer calls shop_url).
 struct SoftwareInformation
 {
     // Set anew at the start of every refresh.
@@ -38,7 +39,7 @@ struct SoftwareInformation
     QString versionTag() const { return appVersion + QStringLiteral("|(") + appBuild + QStringLiteral(")|"); }
 };
 
-// refreshSoftwareInfo: the program's identity and service settings, and the software information
+// The program's identity and service settings, and the software information
 // that the service sends at start-up, after every online report and after a login that found
 // no plan-page address. It owns what they are and hands them out; the window shows them.
 class SoftwareInfo final : public QObject

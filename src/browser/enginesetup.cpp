@@ -69,7 +69,7 @@ void EngineSetup::beforeApplication()
     if (!s_software)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qCDebug(lcBrowser) << (s_software ? "software compositing" : "OpenGL compositing")
-                      << "engine switches:" << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+                       << "engine switches:" << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
 }
 
 void EngineSetup::beforeEngineLoads()

@@ -31,7 +31,7 @@ bool LogThrottle::admit()
     }
     ++m_leftOut;
     if (!m_flush.isActive())
-        m_flush.start(std::max<qint64>(0, m_window.count() - m_windowStart.elapsed()));
+        m_flush.start(std::chrono::milliseconds(std::max<qint64>(0, m_window.count() - m_windowStart.elapsed())));
     return false;
 }
 

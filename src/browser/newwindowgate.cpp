@@ -46,9 +46,9 @@ void NewWindowGate::report()
         m_sink(QStringLiteral("refused %1 new windows the page asked for: not started by a click in the page in the "
                               "%2 s before, or past %3 in %4 s")
                    .arg(refused)
-                   .arg(m_rules.afterUserAction.count() / 1000.0)
+                   .arg(std::chrono::duration<double>(m_rules.afterUserAction).count())
                    .arg(m_rules.perPeriod)
-                   .arg(m_rules.period.count() / 1000.0));
+                   .arg(std::chrono::duration<double>(m_rules.period).count()));
 }
 
 } // namespace zq

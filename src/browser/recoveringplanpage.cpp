@@ -122,7 +122,8 @@ void RecoveringPlanPage::wentDown(const char *why)
     if (m_timer.isActive())
         return;
     const std::chrono::milliseconds wait = m_schedule.delay(m_reloads);
-    qCInfo(lcBrowser).nospace() << "plan page down (" << why << "), reloading it in " << wait.count() / 1000.0 << " s";
+    qCInfo(lcBrowser).nospace() << "plan page down (" << why << "), reloading it in "
+                                << std::chrono::duration<double>(wait).count() << " s";
     m_timer.start(wait);
 }
 

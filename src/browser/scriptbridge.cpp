@@ -1,10 +1,7 @@
 #include "scriptbridge.h"
 
 #include "desktop/comsupport_win.h"
-
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
+#include "text/texthelpers.h"
 
 using namespace Qt::StringLiterals;
 
@@ -105,50 +102,17 @@ QString valueText(const VARIANT &value)
         return QString::number(V_UINT(&value));
     // Wider than a script number can be exactly: written as the number the script sees.
     case VT_I8:
-        return numberText(double(V_I8(&value)));
+        return scriptNumberText(double(V_I8(&value)));
     case VT_UI8:
-        return numberText(double(V_UI8(&value)));
+        return scriptNumberText(double(V_UI8(&value)));
     case VT_R4:
-        return numberText(double(V_R4(&value)));
+        return scriptNumberText(double(V_R4(&value)));
     case VT_R8:
-        return numberText(V_R8(&value));
+        return scriptNumberText(V_R8(&value));
     default:
         // Null, undefined (empty), objects and functions (dispatch), anything by reference.
         return {};
     }
-}
-
-QString numberText(double value)
-{
-    if (std::isnan(value))
-        return u"NaN"_s;
-    if (value == 0)
-        return u"0"_s; // minus zero too
-    if (std::isinf(value))
-        return value < 0 ? u"-Infinity"_s : u"Infinity"_s;
-    const QString sign = value < 0 ? u"-"_s : QString();
-
-    // The shortest digits that read back as this number, as d.ddde±x.
-    char buffer[64];
-    const std::to_chars_result written =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
-    const QLatin1StringView scientific(buffer, written.ptr - buffer);
-    const qsizetype e = scientific.indexOf(u'e');
-    QString digits = QString(scientific.left(e)).remove(u'.');
-    const int k = int(digits.size());
-    const int n = std::atoi(buffer + e + 1) + 1; // the value is 0.digits × 10^n
-
-    if (k <= n && n <= 21)
-        return sign + digits + QString(n - k, u'0');
-    if (0 < n && n <= 21)
-        return sign + digits.left(n) + u'.' + digits.mid(n);
-    if (-6 < n && n <= 0)
-        return sign + u"0."_s + QString(-n, u'0') + digits;
-    const int exponent = n - 1;
-    const QString exponentText = (exponent < 0 ? u"e-"_s : u"e+"_s) + QString::number(std::abs(exponent));
-    if (k == 1)
-        return sign + digits + exponentText;
-    return sign + digits.left(1) + u'.' + digits.mid(1) + exponentText;
 }
 
 } // namespace ScriptBridge

@@ -27,10 +27,6 @@ bool run(IDispatch *script, const QString &code);
 // A script value as text, by the rules of readGlobals.
 QString valueText(const VARIANT &value);
 
-// A number as JavaScript's String(x) writes it: the shortest digits that read back as the
-// same number, in decimal or exponent notation by the language's rule.
-QString numberText(double value);
-
 } // namespace ScriptBridge
 
 } // namespace zq

@@ -210,4 +210,4 @@ void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level
 
 // Compiled here rather than with the library's other meta-object code, so that a program
 // taking nothing from this file takes none of the engine's symbols either.
-#include "moc_silentwebpage.cpp"
+#include "moc_silentwebpage.cpp" // NOLINT(bugprone-suspicious-include): moc's code, on purpose

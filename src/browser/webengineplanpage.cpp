@@ -408,4 +408,4 @@ void WebEnginePlanPage::runScript(const QString &script)
 
 // Compiled here rather than with the library's other meta-object code, so that a program
 // taking nothing from this file takes none of the engine's symbols either.
-#include "moc_webengineplanpage.cpp"
+#include "moc_webengineplanpage.cpp" // NOLINT(bugprone-suspicious-include): moc's code, on purpose

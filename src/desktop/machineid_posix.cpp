@@ -13,7 +13,7 @@ QString getMacAddress()
         infos.append({interface.flags().testFlag(QNetworkInterface::IsLoopBack), int(interface.addressEntries().size()),
                       interface.hardwareAddress()});
     }
-    const QString address = pickMacAddress(infos);
+    QString address = pickMacAddress(infos);
     qCDebug(lcDesktop) << "machine address:" << address << "from" << interfaces.size() << "interfaces";
     return address;
 }

@@ -107,7 +107,7 @@ std::optional<QByteArray> decodeContent(const QByteArray &body, const QByteArray
     stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(body.constData()));
     stream.avail_in = uInt(body.size());
     QByteArray out;
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    QByteArray chunk(qsizetype(64) * 1024, Qt::Uninitialized);
     for (;;) {
         stream.next_out = reinterpret_cast<Bytef *>(chunk.data());
         stream.avail_out = uInt(chunk.size());

@@ -32,7 +32,7 @@ public:
     // A request gives up just short of ten seconds after it was sent.
     static constexpr std::chrono::milliseconds DefaultDeadline{9999};
     // An answer larger than this is not read further and counts as no answer.
-    static constexpr qint64 MaxBodyBytes = 4 * 1024 * 1024;
+    static constexpr qint64 MaxBodyBytes = qint64(4) * 1024 * 1024;
 
     explicit WebClient(QObject *parent = nullptr);
     ~WebClient() override;

@@ -25,7 +25,7 @@ namespace {
 
 // A settings file holds a product code and one login; anything larger is not ours, and
 // reading it whole on every lookup would stall the window.
-constexpr qint64 kMaxFileSize = 1024 * 1024;
+constexpr qint64 kMaxFileSize = qint64(1024) * 1024;
 
 // The private-profile read buffer is 60,000 bytes, one of which is the terminating NUL.
 constexpr int kMaxValueBytes = 59999;

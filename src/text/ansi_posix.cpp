@@ -28,13 +28,13 @@ public:
     }
     Q_DISABLE_COPY_MOVE(Iconv)
 
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // (iconv_t)-1 is iconv_open's failure, by its interface.
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); } // NOLINT(performance-no-int-to-ptr)
 
     // Converts as much as possible; on a character that cannot be converted, calls
     // onInvalid with the remaining input and lets it decide how many bytes to skip
     // and what to emit instead.
-    template<typename OnInvalid>
-    QByteArray run(const char *in, size_t inLeft, OnInvalid onInvalid)
+    template <typename OnInvalid> QByteArray run(const char *in, size_t inLeft, OnInvalid onInvalid)
     {
         QByteArray out;
         char buffer[4096];

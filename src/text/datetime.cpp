@@ -230,7 +230,7 @@ QString readDateHeader(const QString &allHeaders)
                        : makeDateTime(fullYear(match.captured(3)), month, match.captured(1).toInt(),
                                       match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
         // The clock text has a four-digit year; a time source outside that is broken.
-        const std::optional<QDateTime> local = utc ? std::optional(utc->addSecs(8 * 3600)) : std::nullopt;
+        const std::optional<QDateTime> local = utc ? std::optional(utc->addSecs(qint64(8) * 3600)) : std::nullopt;
         if (!local || local->date().year() < 1000 || local->date().year() > 9999) {
             qCDebug(lcText) << "impossible date in Date header:" << line;
             return {};

@@ -1,6 +1,5 @@
 // The account session against the stand-in service: login, registration, the clock and
 // the online report, and the mirror of the plan page.
-#include "app/cfglocation.h"
 #include "app/registrationflow.h"
 #include "app/sessionclock.h"
 #include "app/window/clickablelabel.h"
@@ -9,7 +8,9 @@
 #include "digest/md5calc.h"
 #include "loopbackserver.h"
 #include "net/webclient.h"
-#include "text/jsontext.h"
+#include "programtexts.h"
+#include "settings/cfglocation.h"
+#include "text/texthelpers.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
 
@@ -130,7 +131,7 @@ private Q_SLOTS:
         QCOMPARE(h->loginFlow().session().password, u"demo123"_s);
         QCOMPARE(h->logSecrets.scrub(u"console: demo123"_s), u"console: ***"_s);
         QVERIFY(h->shownTexts().isEmpty());
-        QCOMPARE(h->window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) - demo"_s);
+        QCOMPARE(h->window->windowTitle(), programName() + u"(v1.7) - demo"_s);
         const QByteArray cfg = h->cfgBytes();
         QVERIFY(cfg.contains("[vip_user_info]\r\nlogin_user= demo  \r\nlogin_pass= demo123 \r\n"));
         QVERIFY(cfg.startsWith("[daili]\r\ncode=zq_softinfo\r\n"));

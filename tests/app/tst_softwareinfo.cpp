@@ -3,6 +3,7 @@
 #include "app/softwareinfo.h"
 #include "app/window/clickablelabel.h"
 #include "loopbackserver.h"
+#include "programtexts.h"
 #include "text/ansi.h"
 #include "windowharness.h"
 
@@ -56,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(int(got.size()), 1);
         // The title travels encoded in code page 936: every byte as %XX.
         QString title;
-        for (char byte : toAnsi(u"栖木分分彩智能做号计划软件"_s))
+        for (char byte : toAnsi(programName()))
             title += u'%' + QString::number(quint8(byte), 16).toUpper();
         const QString query = u"?act=tarel_zt_info&pt=default&code=zq_softinfo&c="_s + title + u"&v=v1_7&b=20180330"_s;
         QCOMPARE(got[0].method, "POST"_ba);
@@ -167,7 +168,7 @@ private Q_SLOTS:
         }
         // Start-up goes on: the tray icon and the caption still come.
         QVERIFY(h.tray->visible);
-        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+        QCOMPARE(h.window->windowTitle(), programName() + u"(v1.7) "_s);
     }
 
     void linkList_edgeForms_data()
@@ -281,18 +282,18 @@ private Q_SLOTS:
         QVERIFY(h.tray->calls.isEmpty());
         QVERIFY(c.loginUser->text().isEmpty());
         QVERIFY(!c.startTimer->isActive());
-        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(h.window->windowTitle(), programName());
         h.click(u"tips_label(1)"_s);
         QVERIFY(c.loginBox->isVisible());
 
         answerNow();
         QVERIFY(started.wait());
         QCOMPARE(h.tray->calls, (QStringList{u"icon"_s, u"tip"_s, u"show"_s}));
-        QCOMPARE(h.tray->toolTip, u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(h.tray->toolTip, programName());
         QCOMPARE(c.loginUser->text(), u"saved"_s);
         QVERIFY(c.startTimer->isActive());
         QCOMPARE(c.startTimer->interval(), 2000);
-        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+        QCOMPARE(h.window->windowTitle(), programName() + u"(v1.7) "_s);
         QCOMPARE(c.tipsLabel(TipsLabel::NoticeLine)->text(), u"公告"_s);
         QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
     }

@@ -5,6 +5,7 @@
 #include "desktop/machineid.h"
 #include "digest/md5calc.h"
 #include "loopbackserver.h"
+#include "programtexts.h"
 #include "tray/traynotifier.h"
 #include "urlrecorder.h"
 #include "windowharness.h"
@@ -62,14 +63,15 @@ private Q_SLOTS:
         WindowHarness h(kNoService);
         h.window->show();
         const Controls c = h.controls();
-        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(h.window->windowTitle(), programName());
         QVERIFY(c.tipsLabel(TipsLabel::StartUpNotice)->isVisible());
         QCOMPARE(c.tipsLabel(TipsLabel::StartUpNotice)->text(), u"栖木软件正在初始化，请稍等。。。"_s);
         QVERIFY(!c.browser->isVisible());
-        for (int hidden : {5, 6, 7})
+        using namespace TipsLabel;
+        for (int hidden : {CopyNumbersLink, ExternalNumbersLabel, CopyPlanLink})
             QVERIFY2(!c.tipsLabel(hidden)->isVisible(), qPrintable(QString::number(hidden)));
-        for (int shown : {1, 2, 4, 9})
-            QVERIFY(c.tipsLabel(shown)->isVisible());
+        for (int shown : {LoginLink, RegistrationLink, NoticeLine, DownloadLink})
+            QVERIFY2(c.tipsLabel(shown)->isVisible(), qPrintable(QString::number(shown)));
         QVERIFY(!c.loginBox->isVisible());
         QVERIFY(!c.registrationBox->isVisible());
         QVERIFY(!c.outplan->isVisible());
@@ -621,7 +623,7 @@ private Q_SLOTS:
         WindowHarness h(service.base(), {},
                         QByteArrayLiteral("[daili]\r\ncode=zq_softinfo\r\n[vip_user_info]\r\nlogin_user=saved\r\n"));
         QVERIFY(h.startUp());
-        QCOMPARE(h.window->windowTitle(), u"栖木分分彩智能做号计划软件(v1.7) "_s);
+        QCOMPARE(h.window->windowTitle(), programName() + u"(v1.7) "_s);
         QVERIFY(h.controls().startTimer->isActive());
         QCOMPARE(h.controls().startTimer->interval(), 2000);
         // web_ctl is the window's page, and silent.
@@ -637,7 +639,7 @@ private Q_SLOTS:
         // The program's own icon, with its images from 16 to 256 pixels.
         const QList<QSize> sizes = tray.icon.availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)));
-        QCOMPARE(tray.toolTip, u"栖木分分彩智能做号计划软件"_s);
+        QCOMPARE(tray.toolTip, programName());
 
         // machine_hash: the 32 hexadecimal digits of the MD5 of machine_mac.
         h.controls().loginPass->setText(u"x"_s);
@@ -675,7 +677,7 @@ private Q_SLOTS:
         h.dialogs().setScriptedAnswer(false);
         QVERIFY(!h.window->closeRequested(true));
         QCOMPARE(h.dialogs().shown().last().text, u"确认退出?"_s);
-        QCOMPARE(h.dialogs().shown().last().title, u"栖木分分彩智能做号计划软件 - 关闭提示"_s);
+        QCOMPARE(h.dialogs().shown().last().title, programName() + u" - 关闭提示"_s);
         QVERIFY(h.dialogs().shown().last().withCancel);
         QVERIFY(h.window->isVisible());
         QVERIFY(h.tray->visible);

@@ -87,7 +87,7 @@ private Q_SLOTS:
         QJsonParseError error{};
         const QJsonObject info = QJsonDocument::fromJson(answer.body, &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
-        for (const auto key : {u"annouce"_s, u"contact"_s}) {
+        for (const auto &key : {u"annouce"_s, u"contact"_s}) {
             const QString text = info.value(key).toString();
             QVERIFY2(!text.isEmpty() && text.contains(QRegularExpression(u"[\\x{4e00}-\\x{9fff}]"_s)), qPrintable(key));
         }

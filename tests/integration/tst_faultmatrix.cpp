@@ -5,6 +5,7 @@
 #include "app/window/clickablelabel.h"
 #include "devservice.h"
 #include "net/webclient.h"
+#include "programtexts.h"
 #include "text/ansi.h"
 #include "windowharness.h"
 
@@ -51,7 +52,7 @@ enum class Expect
 const QString kSlowNetwork = u"检测到你的网速有点慢，请尝试解决方法：\r\n"
                              u"1、换一个更优质的网络环境使用本软件\r\n"
                              u"2、尝试重启家里的路由器或重新拨号上网"_s;
-const QString kProgramTitle = u"栖木分分彩智能做号计划软件"_s;
+const QString kProgramTitle = programName();
 const QString kStartingNotice = u"栖木软件正在初始化，请稍等。。。"_s;
 const QString kInitFailed = u"软件初始化失败，请重新启动软件试试看！"_s;
 const QString kLoginNoAnswer = u"登录失败，可能是网络问题，请稍候重试即可。"_s;

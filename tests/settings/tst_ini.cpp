@@ -74,8 +74,8 @@ private Q_SLOTS:
         QTest::newRow("missing key") << crlf << u"daili"_s << u"login_user"_s << QString();
         QTest::newRow("missing section") << crlf << u"boot"_s << u"code"_s << QString();
         QTest::newRow("comment is not a key") << crlf << u"daili"_s << u"; zq settings"_s << QString();
-        QTest::newRow("blanks around names") << QByteArray(" \t[ sec ] \r\n\t key \t=\tv a l \t\r\n") << u"sec"_s
-                                             << u"key"_s << u"v a l"_s;
+        QTest::newRow("blanks around names")
+            << QByteArray(" \t[ sec ] \r\n\t key \t=\tv a l \t\r\n") << u"sec"_s << u"key"_s << u"v a l"_s;
         QTest::newRow("single quotes") << QByteArray("[s]\nk='x y'\n") << u"s"_s << u"k"_s << u"x y"_s;
         QTest::newRow("mismatched quotes kept") << QByteArray("[s]\nk=\"x'\n") << u"s"_s << u"k"_s << u"\"x'"_s;
         QTest::newRow("lone quote kept") << QByteArray("[s]\nk=\"\n") << u"s"_s << u"k"_s << u"\""_s;
@@ -90,13 +90,15 @@ private Q_SLOTS:
         QTest::newRow("later section of same name not read")
             << QByteArray("[s]\nk=1\n[s]\nk=2\nx=3\n") << u"s"_s << u"x"_s << QString();
         QTest::newRow("first of two keys wins") << QByteArray("[s]\nk=1\nK=2\n") << u"s"_s << u"k"_s << u"1"_s;
-        QTest::newRow("header without bracket is no section") << QByteArray("[s]\n[t\nk=1\n") << u"s"_s << u"k"_s << u"1"_s;
+        QTest::newRow("header without bracket is no section")
+            << QByteArray("[s]\n[t\nk=1\n") << u"s"_s << u"k"_s << u"1"_s;
         QTest::newRow("empty section means Boot") << QByteArray("[boot]\nk=b\n") << QString() << u"k"_s << u"b"_s;
         QTest::newRow("utf-8 byte-order mark before first section")
             << QByteArray("\xEF\xBB\xBF[s]\r\nk=v\r\n") << u"s"_s << u"k"_s << u"v"_s;
         QTest::newRow("Chinese in GBK") << gbk(u"[用户]\r\n名字=张三丰\r\n"_s) << u"用户"_s << u"名字"_s << u"张三丰"_s;
         // 塢 is 0x89 0x5D in GBK: its second byte is ']'.
-        QTest::newRow("GBK trail byte that is a bracket") << gbk(u"[A塢]\r\n塢=1\r\n"_s) << u"A塢"_s << u"塢"_s << u"1"_s;
+        QTest::newRow("GBK trail byte that is a bracket")
+            << gbk(u"[A塢]\r\n塢=1\r\n"_s) << u"A塢"_s << u"塢"_s << u"1"_s;
         QTest::newRow("bare CR inside a line") << QByteArray("[s]\nk=a\rb\n") << u"s"_s << u"k"_s << u"a\rb"_s;
     }
     void read()
@@ -124,25 +126,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hidden");
         QTest::addColumn<quint32>("attributes"); // Windows file attributes to set
 
-    #ifdef Q_OS_WIN
+#ifdef Q_OS_WIN
         QTest::newRow("hidden attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_HIDDEN);
         QTest::newRow("system attribute") << u"cfg.ini"_s << quint32(FILE_ATTRIBUTE_SYSTEM);
-    #else
+#else
         // On POSIX a dot-file is the hidden file.
         QTest::newRow("dot-file") << u".cfg.ini"_s << quint32(0);
-    #endif
+#endif
     }
     void read_hiddenFile_givesEmptyButWriteReachesIt()
     {
         QFETCH(QString, hidden);
         QFETCH(quint32, attributes);
         put(sampleFile("\r\n"), hidden);
-    #ifdef Q_OS_WIN
+#ifdef Q_OS_WIN
         QVERIFY(SetFileAttributesW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path(hidden)).utf16()),
                                    attributes));
-    #else
+#else
         Q_UNUSED(attributes)
-    #endif
+#endif
         QCOMPARE(readIniValue(u"daili"_s, u"code"_s, path(hidden)), QString());
         QVERIFY(writeIniValue(u"daili"_s, u"code"_s, u"B200"_s, path(hidden)));
         QVERIFY(contents(hidden).contains("code=B200\r\n"));
@@ -192,14 +194,14 @@ private Q_SLOTS:
     }
     void readFromPipe_doesNotBlock()
     {
-    #ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX
         // Nobody writes into this pipe: opening it for reading would wait for ever.
         QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
         QCOMPARE(readIniValue(u"s"_s, u"k"_s, path()), QString());
         QVERIFY(!writeIniValue(u"s"_s, u"k"_s, u"v"_s, path()));
-    #else
+#else
         QSKIP("POSIX pipes only");
-    #endif
+#endif
     }
 
     void write_roundTrip_data()
@@ -248,7 +250,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
 
-        for (const QByteArray eol : {QByteArray("\r\n"), QByteArray("\n")}) {
+        for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n")}) {
             const char *style = eol.size() == 2 ? "CRLF" : "LF";
             const QByteArray file = sampleFile(eol);
             QByteArray expected = file;
@@ -276,8 +278,9 @@ private Q_SLOTS:
             QTest::addRow("%s: new key after an unterminated last line", style)
                 << unterminated << u"vip_user_info"_s << u"k"_s << u"v"_s << file + "k=v" + eol;
         }
-        QTest::newRow("mixed line ends stay as they were") << QByteArray("[a]\r\nx=1\n\n[b]\r\ny=2\n") << u"a"_s << u"x"_s
-                                                           << u"9"_s << QByteArray("[a]\r\nx=9\n\n[b]\r\ny=2\n");
+        QTest::newRow("mixed line ends stay as they were")
+            << QByteArray("[a]\r\nx=1\n\n[b]\r\ny=2\n") << u"a"_s << u"x"_s << u"9"_s
+            << QByteArray("[a]\r\nx=9\n\n[b]\r\ny=2\n");
         QTest::newRow("key without equals gets one")
             << QByteArray("[a]\nflag\n") << u"a"_s << u"flag"_s << u"1"_s << QByteArray("[a]\nflag=1\n");
         QTest::newRow("new key in empty section")
@@ -351,11 +354,11 @@ private Q_SLOTS:
         QCOMPARE(contents(), QByteArray("[vip_user_info]\r\nlogin_user=abc\r\n"));
         QVERIFY(writeIniValue(u"vip_user_info"_s, u"login_pass"_s, u"密"_s, path()));
         QCOMPARE(contents(), "[vip_user_info]\r\nlogin_user=abc\r\nlogin_pass=" + gbk(u"密"_s) + "\r\n");
-    #ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX
         struct stat st;
         QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
-    #endif
+#endif
     }
     void write_existingFile_keepsItsMode_data()
     {
@@ -366,19 +369,19 @@ private Q_SLOTS:
     }
     void write_existingFile_keepsItsMode()
     {
-    #ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX
         QFETCH(FileAccess, access);
         QFETCH(int, mode);
         put(sampleFile("\r\n"));
-        QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                                  QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther));
         QVERIFY(writeIniValue(u"daili"_s, u"code"_s, u"B"_s, path(), access));
         struct stat st;
         QCOMPARE(stat(QFile::encodeName(path()).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(mode));
-    #else
+#else
         QSKIP("POSIX modes only");
-    #endif
+#endif
     }
     void write_targetIsDirectory_failsAndLeavesItAlone()
     {
@@ -408,7 +411,7 @@ private Q_SLOTS:
     }
     void write_throughLink_onlyToTheUsersOwnFile()
     {
-    #ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX
         QFETCH(QString, target);
         QFETCH(bool, written);
         if (target == u"other"_s && geteuid() != 0)
@@ -456,9 +459,9 @@ private Q_SLOTS:
         QCOMPARE(
             QDir(path(u"elsewhere"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
             expected);
-    #else
+#else
         QSKIP("symbolic links are made by the POSIX tests only");
-    #endif
+#endif
     }
     void write_diskFull_leavesOldFileWhole_data()
     {
@@ -478,12 +481,13 @@ private Q_SLOTS:
         for (const QString &key : std::as_const(keys))
             values.append({key, QString(200, u'x')});
         const auto write = [&values, this] {
-            return values.size() == 1 ? writeIniValue(u"vip_user_info"_s, values.first().key, values.first().value, path())
-                                      : writeIniValues(u"vip_user_info"_s, values, path());
+            return values.size() == 1
+                       ? writeIniValue(u"vip_user_info"_s, values.first().key, values.first().value, path())
+                       : writeIniValues(u"vip_user_info"_s, values, path());
         };
         const QByteArray file = sampleFile("\r\n");
         put(file);
-    #ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX
         // A file-size limit fails the write of the new file part way, as a full disk does.
         bool result = true;
         {
@@ -491,7 +495,7 @@ private Q_SLOTS:
             QVERIFY(limit.isSet());
             result = write();
         }
-    #elif defined(Q_OS_WIN)
+#elif defined(Q_OS_WIN)
         Q_UNUSED(room)
         // Another program holds the file open without letting it be replaced, as an editor or a
         // virus scanner may: the new file cannot take its place.
@@ -501,9 +505,9 @@ private Q_SLOTS:
         QVERIFY(held != INVALID_HANDLE_VALUE);
         const bool result = write();
         CloseHandle(held);
-    #else
+#else
         QSKIP("POSIX resource limits or Windows sharing only");
-    #endif
+#endif
 
         QVERIFY(!result);
         QCOMPARE(contents(), file);
@@ -533,13 +537,14 @@ private Q_SLOTS:
             << file << u"VIP_USER_INFO"_s << login << QStringList{u"ann"_s, u"pw2"_s} << true << both;
         QByteArray added = file;
         added.replace("code=A100\r\n", "code=A100\r\nmode=2\r\n");
-        QTest::newRow("one as it was, one new")
-            << file << u"daili"_s << QStringList{u"code"_s, u"mode"_s} << QStringList{u"A100"_s, u"2"_s} << true << added;
+        QTest::newRow("one as it was, one new") << file << u"daili"_s << QStringList{u"code"_s, u"mode"_s}
+                                                << QStringList{u"A100"_s, u"2"_s} << true << added;
         QTest::newRow("a new section for both")
             << file << u"extra"_s << QStringList{u"a"_s, u"b"_s} << QStringList{u"1"_s, u"2"_s} << true
             << file + "[extra]\r\na=1\r\nb=2\r\n";
-        QTest::newRow("both as they are") << QByteArray("[s]\r\na = 1\r\nb=2\r\n") << u"s"_s << QStringList{u"a"_s, u"b"_s}
-                                          << QStringList{u"1"_s, u"2"_s} << true << QByteArray("[s]\r\na = 1\r\nb=2\r\n");
+        QTest::newRow("both as they are")
+            << QByteArray("[s]\r\na = 1\r\nb=2\r\n") << u"s"_s << QStringList{u"a"_s, u"b"_s}
+            << QStringList{u"1"_s, u"2"_s} << true << QByteArray("[s]\r\na = 1\r\nb=2\r\n");
         // One value that could not be written makes a write of none: never one half of a login.
         QTest::newRow("an empty value refuses both")
             << file << u"vip_user_info"_s << login << QStringList{u"ann"_s, QString()} << false << file;
@@ -548,7 +553,8 @@ private Q_SLOTS:
         QTest::newRow("a key that cannot be one refuses both")
             << file << u"vip_user_info"_s << QStringList{u"login_user"_s, u"a=b"_s} << QStringList{u"ann"_s, u"v"_s}
             << false << file;
-        QTest::newRow("nothing to write") << file << u"vip_user_info"_s << QStringList() << QStringList() << false << file;
+        QTest::newRow("nothing to write")
+            << file << u"vip_user_info"_s << QStringList() << QStringList() << false << file;
     }
     void writeValues()
     {
@@ -591,7 +597,10 @@ private Q_SLOTS:
     }
 
 private:
-    QString path(const QString &name = u"cfg.ini"_s) const { return m_dir.filePath(name); }
+    QString path(const QString &name = u"cfg.ini"_s) const
+    {
+        return m_dir.filePath(name);
+    }
     void put(const QByteArray &bytes, const QString &name = u"cfg.ini"_s) const
     {
         QVERIFY(TestFiles::write(path(name), bytes));

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 // A real HTTP peer on 127.0.0.1 inside the test process, on Qt's own sockets (so it builds
 // wherever Qt does), for what the stand-in service has no switch for: answers the test
@@ -37,6 +38,16 @@ public:
 
     struct Answer
     {
+        // Positional, as a test writes its answers ({404, "text/plain", "gone"}): what it leaves
+        // out is the default.
+        Answer(int code = 200, QByteArray type = "text/plain", QByteArray content = {}, bool inChunks = false,
+               QByteArray afterPath = {}, QByteArray redirect = {}, QByteArray coding = {},
+               QList<QPair<QByteArray, QByteArray>> extraHeaders = {})
+            : status(code), contentType(std::move(type)), body(std::move(content)), chunked(inChunks),
+              holdUntil(std::move(afterPath)), location(std::move(redirect)), contentEncoding(std::move(coding)),
+              headers(std::move(extraHeaders))
+        {}
+
         int status = 200;
         QByteArray contentType = "text/plain"; // empty: no Content-Type header at all
         QByteArray body;

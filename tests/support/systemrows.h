@@ -6,7 +6,7 @@
 // page functions, as the original program did, and where the POSIX path gives something else
 // (characters outside the code page, bytes that are not GBK) the row states both results;
 // the running system's is the one compared.
-template <typename T> T bySystem(const T &posix, const T &windows)
+template <typename T> T bySystem([[maybe_unused]] const T &posix, [[maybe_unused]] const T &windows)
 {
 #ifdef Q_OS_WIN
     return windows;

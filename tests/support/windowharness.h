@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/cfglocation.h"
 #include "app/loginflow.h"
 #include "app/mainwindow.h"
 #include "app/registrationflow.h"
@@ -10,6 +9,7 @@
 #include "fakeplanpage.h"
 #include "net/webclient.h"
 #include "recordingtray.h"
+#include "settings/cfglocation.h"
 #include "testfiles.h"
 #include "text/logsecrets.h"
 
@@ -68,9 +68,9 @@ public:
             seams.planPage = std::move(makePage);
         } else {
             seams.planPage = [this](QWidget *parent) -> std::unique_ptr<PlanPage> {
-                auto page = std::make_unique<FakePlanPage>(parent);
-                this->page = page.get();
-                return page;
+                auto made = std::make_unique<FakePlanPage>(parent);
+                page = made.get();
+                return made;
             };
         }
         seams.endProgram = [this](int code) { exits.append(code); };

@@ -14,19 +14,19 @@ class TestDateTime final : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-    #ifdef Q_OS_WIN
+#ifdef Q_OS_WIN
         // A process on Windows has no zone of its own: the C runtime's TZ knows no dates for
         // daylight saving, so the system's zone is used as it is (under Wine the zone of the
         // Linux side, named in this test's CTest environment).
         qunsetenv("TZ");
         m_localClocksJump = localClocksJump();
-    #else
+#else
         // A zone with daylight saving, so that clock arithmetic done in local time would show.
         qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
         tzset();
         m_localClocksJump = localClocksJump();
         QVERIFY(m_localClocksJump);
-    #endif
+#endif
     }
     void formatDate_modes_data()
     {
@@ -73,7 +73,8 @@ private Q_SLOTS:
         // First and last day of the month, at the edges of the day.
         const QDate first(2018, month, 1);
         QCOMPARE(formatDate(QDateTime(first, QTime(0, 0)), 10).toString(), expected);
-        QCOMPARE(formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(), expected);
+        QCOMPARE(formatDate(QDateTime(first.addDays(first.daysInMonth() - 1), QTime(23, 59, 59)), 10).toString(),
+                 expected);
     }
     void formatDate_inputs_data()
     {
@@ -145,7 +146,8 @@ private Q_SLOTS:
         QTest::newRow("0 as the system writes it") << 0 << example << u"2018/3/3080509"_s;
         QTest::newRow("0 at midnight") << 0 << QDateTime(QDate(2018, 3, 30), QTime(0, 0)) << u"2018/3/30"_s;
         QTest::newRow("1 at year 1000") << 1 << QDateTime(QDate(1000, 1, 1), QTime(0, 0)) << u"10000101000000"_s;
-        QTest::newRow("1 at year 9999") << 1 << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)) << u"99991231235959"_s;
+        QTest::newRow("1 at year 9999") << 1 << QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59))
+                                        << u"99991231235959"_s;
     }
     void getTimeStamp()
     {
@@ -196,7 +198,8 @@ private Q_SLOTS:
         QTest::newRow("asctime form") << u"Date: Tue Dec  8 04:15:37 2026"_s << QString();
         // Found by fuzzing: a year that is not four digits long made a clock text that the
         // count-down could not read back in its form.
-        QTest::newRow("year 0226") << u"HTTP/OK\r\nConype: \r\nDate: Tue, 08 Dec 0226 04:15:37 GMT\r\n : \n"_s << QString();
+        QTest::newRow("year 0226") << u"HTTP/OK\r\nConype: \r\nDate: Tue, 08 Dec 0226 04:15:37 GMT\r\n : \n"_s
+                                   << QString();
         QTest::newRow("year 10000 after eight hours") << u"Date: Fri, 31 Dec 9999 20:00:00 GMT"_s << QString();
         QTest::newRow("last readable second") << u"Date: Fri, 31 Dec 9999 15:59:59 GMT"_s << u"9999-12-31 23:59:59"_s;
         QTest::newRow("date header empty") << u"Date:"_s + crlf << QString();
@@ -248,8 +251,8 @@ private Q_SLOTS:
         QTest::newRow("one second early") << u"2026-12-08 12:25:37"_s << u"2026-12-08 12:25:36"_s << true << qint64(-1);
         QTest::newRow("past due") << u"2026-12-08 12:25:37"_s << u"2026-12-08 12:35:37"_s << true << qint64(600);
         QTest::newRow("across a year") << u"2026-12-31 23:59:59"_s << u"2027-01-01 00:00:01"_s << true << qint64(2);
-        QTest::newRow("daylight saving day") << u"2026-03-29 00:00:00"_s << u"2026-03-30 00:00:00"_s << true
-                                             << qint64(86400);
+        QTest::newRow("daylight saving day")
+            << u"2026-03-29 00:00:00"_s << u"2026-03-30 00:00:00"_s << true << qint64(86400);
         QTest::newRow("from unreadable") << u"x"_s << u"2026-12-08 12:25:37"_s << false << qint64(0);
         QTest::newRow("to empty") << u"2026-12-08 12:25:37"_s << QString() << false << qint64(0);
     }

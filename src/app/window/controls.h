@@ -35,8 +35,8 @@ constexpr int DownloadLink = 9;
 constexpr int kRegLinkCount = 12;
 
 // Typed access to the window's controls. The widgets belong to the window; this only points
-// at them. Each carries its object name from the layout table (shown beside it), the name
-// the issues and the layout use; LayoutBuilder::build() fills these by those names.
+// at them. Each carries its object name from the layout table (shown beside it), by which
+// LayoutBuilder::build() fills these and tests find them.
 struct Controls
 {
     QWidget *browser = nullptr;           // zq_main_web

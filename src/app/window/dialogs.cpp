@@ -90,9 +90,9 @@ QString Dialogs::cutText(const QString &text, qsizetype length)
     if (text.size() <= length)
         return text;
     qsizetype keep = std::max<qsizetype>(length, 0);
-    if (keep > 0 && text.at(keep - 1).isHighSurrogate() && text.at(keep).isLowSurrogate())
-        --keep;
-    else if (keep > 0 && text.at(keep - 1) == u'\r' && text.at(keep) == u'\n')
+    // Neither half of a surrogate pair nor of a CR LF is left on its own.
+    if (keep > 0 && ((text.at(keep - 1).isHighSurrogate() && text.at(keep).isLowSurrogate()) ||
+                     (text.at(keep - 1) == u'\r' && text.at(keep) == u'\n')))
         --keep;
     return text.left(keep) + u'…';
 }

@@ -1,7 +1,7 @@
 #include "firstframeprobe.h"
 
-#include "applogging.h"
 #include "startupmarks.h"
+#include "windowlogging.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -13,7 +13,7 @@ namespace zq {
 FirstFrameProbe::FirstFrameProbe(QWidget *window) : QObject(window), m_window(window)
 {
     // Nobody reads the line unless asked: then the probe costs nothing after construction.
-    if (window && lcApp().isDebugEnabled())
+    if (window && lcWindow().isDebugEnabled())
         window->installEventFilter(this);
 }
 
@@ -42,7 +42,7 @@ bool FirstFrameProbe::eventFilter(QObject *watched, QEvent *event)
 
 void FirstFrameProbe::finish()
 {
-    qCDebug(lcApp, "first frame painted at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+    qCDebug(lcWindow, "first frame painted at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
     StartupMarks::mark("first frame painted");
     if (m_handle)
         m_handle->removeEventFilter(this);

@@ -8,7 +8,7 @@ class QWindow;
 
 namespace zq {
 
-// Logs once, on category zq.app at debug level, when the first frame of a top-level widget
+// Logs once, on category zq.window at debug level, when the first frame of a top-level widget
 // has been painted and handed to the window system: "first frame painted at N ms since the
 // epoch". The start-up benchmark reads it beside the "first shown" line.
 //

@@ -72,7 +72,7 @@ QWidget *makeWidget(const ControlDescription &row, QWidget *parent, const Layout
 // instead of inheriting the frame's own font.
 QFont windowFontFor(const QWidget *window)
 {
-    const QFont base = window->font();
+    const QFont &base = window->font();
     QFont font = base;
     font.setFamilies(base.families().isEmpty() ? QStringList{base.family()} : base.families());
     font.setPointSizeF(base.pointSizeF());

@@ -1,6 +1,6 @@
 #include "startupmarks.h"
 
-#include "applogging.h"
+#include "windowlogging.h"
 
 #include <QDateTime>
 
@@ -40,20 +40,20 @@ const long long librariesLoadedCpu = processCpuMicroseconds();
 
 void StartupMarks::mark(const char *step)
 {
-    if (!lcApp().isDebugEnabled())
+    if (!lcWindow().isDebugEnabled())
         return;
     static bool first = true;
     if (first) {
         first = false;
-        qCDebug(lcApp, "start-up step libraries loaded at %lld cpu %lld", librariesLoaded, librariesLoadedCpu);
+        qCDebug(lcWindow, "start-up step libraries loaded at %lld cpu %lld", librariesLoaded, librariesLoadedCpu);
     }
     const long long cpu = processCpuMicroseconds();
-    qCDebug(lcApp, "start-up step %s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
+    qCDebug(lcWindow, "start-up step %s at %lld cpu %lld", step, microsecondsSinceEpoch(), cpu);
 }
 
 void StartupMarks::markFirstShown()
 {
-    qCDebug(lcApp, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
+    qCDebug(lcWindow, "first shown at %lld ms since the epoch", QDateTime::currentMSecsSinceEpoch());
     mark("first shown");
 }
 

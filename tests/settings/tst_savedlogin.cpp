@@ -1,10 +1,9 @@
-#include "app/savedlogin.h"
+#include "settings/savedlogin.h"
 #include "testfiles.h"
 #include "text/ansi.h"
 #include "text/logsecrets.h"
 
 #include <QDir>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,33 +56,33 @@ private Q_SLOTS:
         QFETCH(QString, logged);
         const QString path = writeIni(u"cfg.ini"_s, ini);
         QVERIFY(!path.isEmpty());
-        QLineEdit user(u"typed user"_s);
-        QLineEdit pass(u"typed pass"_s);
+        QString user = u"typed user"_s;
+        QString pass = u"typed pass"_s;
         LogSecrets secrets;
         zq::loadSavedLogin(&user, &pass, path, &secrets);
-        QCOMPARE(user.text(), expectedUser);
-        QCOMPARE(pass.text(), expectedPass);
-        QCOMPARE(secrets.scrub(u"p="_s + pass.text()), logged);
+        QCOMPARE(user, expectedUser);
+        QCOMPARE(pass, expectedPass);
+        QCOMPARE(secrets.scrub(u"p="_s + pass), logged);
     }
 
     void missingFile_keepsBoxes()
     {
-        QLineEdit user(u"typed user"_s);
-        QLineEdit pass(u"typed pass"_s);
+        QString user = u"typed user"_s;
+        QString pass = u"typed pass"_s;
         zq::loadSavedLogin(&user, &pass, m_dir.filePath(u"absent/cfg.ini"_s));
-        QCOMPARE(user.text(), u"typed user"_s);
-        QCOMPARE(pass.text(), u"typed pass"_s);
+        QCOMPARE(user, u"typed user"_s);
+        QCOMPARE(pass, u"typed pass"_s);
     }
 
     void missingBox_isTolerated()
     {
         const QString path = writeIni(u"both.ini"_s, u"[vip_user_info]\r\nlogin_user=甲\r\nlogin_pass=乙\r\n"_s);
-        QLineEdit pass;
+        QString pass;
         zq::loadSavedLogin(nullptr, &pass, path);
-        QCOMPARE(pass.text(), u"乙"_s);
-        QLineEdit user;
+        QCOMPARE(pass, u"乙"_s);
+        QString user;
         zq::loadSavedLogin(&user, nullptr, path);
-        QCOMPARE(user.text(), u"甲"_s);
+        QCOMPARE(user, u"甲"_s);
         loadIniToText(u"vip_user_info"_s, u"login_user"_s, nullptr, path);
     }
 
@@ -120,13 +119,13 @@ private Q_SLOTS:
                  QStringList{u"cfg.ini"_s});
 
         zq::saveLogin(account, password, path);
-        QLineEdit user;
-        QLineEdit pass;
+        QString user;
+        QString pass;
         zq::loadSavedLogin(&user, &pass, path);
-        QCOMPARE(user.text(), account);
-        QCOMPARE(pass.text(), password);
+        QCOMPARE(user, account);
+        QCOMPARE(pass, password);
     }
 };
 
-QTEST_MAIN(TestSavedLogin)
+QTEST_GUILESS_MAIN(TestSavedLogin)
 #include "tst_savedlogin.moc"

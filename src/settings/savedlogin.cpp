@@ -3,23 +3,21 @@
 #include "settingskeys.h"
 #include "text/logsecrets.h"
 
-#include <QLineEdit>
-
 namespace zq {
 
-void loadIniToText(const QString &section, const QString &key, QLineEdit *box, const QString &cfgPath)
+void loadIniToText(const QString &section, const QString &key, QString *text, const QString &cfgPath)
 {
-    if (!box)
+    if (!text)
         return;
     const QString value = readIniValue(section, key, cfgPath);
     if (!value.isEmpty())
-        box->setText(value);
+        *text = value;
 }
 
-void loadSavedLogin(QLineEdit *loginUser, QLineEdit *loginPass, const QString &cfgPath, LogSecrets *logSecrets)
+void loadSavedLogin(QString *loginUser, QString *loginPass, const QString &cfgPath, LogSecrets *logSecrets)
 {
-    const auto load = [&cfgPath](const SettingsKey &setting, QLineEdit *box) {
-        loadIniToText(setting.section.toString(), setting.key.toString(), box, cfgPath);
+    const auto load = [&cfgPath](const SettingsKey &setting, QString *text) {
+        loadIniToText(setting.section.toString(), setting.key.toString(), text, cfgPath);
     };
     load(SettingsKeys::loginUser, loginUser);
     load(SettingsKeys::loginPass, loginPass);

@@ -1,7 +1,7 @@
 #include "cfglocation.h"
 
-#include "app/window/applogging.h"
-#include "settings/ini.h"
+#include "ini.h"
+#include "settingslogging.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,7 +18,7 @@ namespace zq {
 
 namespace {
 // No settings file is larger; the settings module reads nothing beyond this either.
-constexpr qint64 kMaxCopyBytes = 1024 * 1024;
+constexpr qint64 kMaxCopyBytes = qint64(1024) * 1024;
 } // namespace
 
 namespace CfgLocation {
@@ -38,7 +38,7 @@ void removeLeftovers(const QString &cfgFile)
         if (!ours.match(entry.fileName()).hasMatch() || entry.lastModified().toUTC() >= oneMinuteAgo)
             continue;
         if (QFile::remove(entry.absoluteFilePath()))
-            qCDebug(lcApp) << "removed the leftover of an interrupted settings write:" << entry.fileName();
+            qCDebug(lcSettings) << "removed the leftover of an interrupted settings write:" << entry.fileName();
     }
 }
 
@@ -74,7 +74,7 @@ QString userCopy(const QString &shippedFile)
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return {};
-    const QString path = folder + u"/cfg.ini"_s;
+    QString path = folder + u"/cfg.ini"_s;
     if (QFileInfo::exists(path))
         return path;
 
@@ -86,35 +86,35 @@ QString userCopy(const QString &shippedFile)
         bytes = shipped.read(kMaxCopyBytes);
     QSaveFile copy(path);
     if (!copy.open(QIODevice::WriteOnly)) {
-        qCWarning(lcApp) << "cannot make the settings file" << path << copy.errorString();
+        qCWarning(lcSettings) << "cannot make the settings file" << path << copy.errorString();
         return {};
     }
     // The file holds the password: for its owner only, before anything is written into it.
     copy.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (copy.write(bytes) != bytes.size() || !copy.commit()) {
-        qCWarning(lcApp) << "cannot make the settings file" << path << copy.errorString();
+        qCWarning(lcSettings) << "cannot make the settings file" << path << copy.errorString();
         return {};
     }
-    qCDebug(lcApp) << "made the user's own settings file" << path;
+    qCDebug(lcSettings) << "made the user's own settings file" << path;
     return path;
 }
 
 QString choose(const QString &programDir, const std::function<bool(const QString &cfgFile)> &writable)
 {
-    const QString shipped = shippedFile(programDir);
+    QString shipped = shippedFile(programDir);
     if (!writable || writable(shipped))
         return shipped;
     const QString link = linkRefusal(shipped);
-    const QString copy = userCopy(shipped);
+    QString copy = userCopy(shipped);
     if (copy.isEmpty()) {
-        qCWarning(lcApp) << "no settings file can be written; a login will not be remembered";
+        qCWarning(lcSettings) << "no settings file can be written; a login will not be remembered";
         return shipped;
     }
     // A link the program will not write through is somebody's doing: say so where it can be seen.
     if (!link.isEmpty())
-        qCWarning(lcApp).noquote() << shipped << "is" << link << "- the saved login is kept in" << copy;
+        qCWarning(lcSettings).noquote() << shipped << "is" << link << "- the saved login is kept in" << copy;
     else
-        qCDebug(lcApp) << "the settings file beside the program cannot be written; settings are kept in" << copy;
+        qCDebug(lcSettings) << "the settings file beside the program cannot be written; settings are kept in" << copy;
     return copy;
 }
 
