@@ -6,6 +6,7 @@
 #include "app/sessionclock.h"
 #include "app/softwareinfo.h"
 #include "app/window/clickablelabel.h"
+#include "app/window/layoutbuilder.h"
 #include "fakeplanpage.h"
 #include "net/webclient.h"
 #include "recordingtray.h"
@@ -23,7 +24,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,46 +102,7 @@ public:
     }
 
     // The window's controls, each found by its object name.
-    Controls controls() const
-    {
-        const MainWindow *w = window.get();
-        const auto find = [w](const char *name) { return w->findChild<QWidget *>(QString::fromLatin1(name)); };
-        Controls c;
-        c.browser = find("zq_main_web");
-        c.linkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
-        c.loginBox = qobject_cast<QGroupBox *>(find("frame_login"));
-        c.registrationBox = qobject_cast<QGroupBox *>(find("frame_reg"));
-        c.outplan = qobject_cast<QPlainTextEdit *>(find("outplan"));
-        c.trayPicture = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
-        c.linkPanelToggle = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
-        c.loginUser = qobject_cast<QLineEdit *>(find("login_user"));
-        c.loginPass = qobject_cast<QLineEdit *>(find("login_pass"));
-        c.loginButton = qobject_cast<QPushButton *>(find("vip_login"));
-        c.goToRegistrationButton = qobject_cast<QPushButton *>(find("vip_gotoreg"));
-        c.closeLoginButton = qobject_cast<QPushButton *>(find("vip_closelogin"));
-        c.regUser = qobject_cast<QLineEdit *>(find("reg_user"));
-        c.regPass = qobject_cast<QLineEdit *>(find("reg_pass"));
-        c.regEmail = qobject_cast<QLineEdit *>(find("reg_email"));
-        c.regPlatform = qobject_cast<QComboBox *>(find("reg_pt"));
-        c.regPlatformAccount = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
-        c.platformSignUpLink = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
-        c.registerButton = qobject_cast<QPushButton *>(find("vip_reg"));
-        c.registrationCancelButton = qobject_cast<QPushButton *>(find("vip_reg_undo"));
-        c.startTimer = w->findChild<QTimer *>(QStringLiteral("delay_timer"));
-        c.countDown = w->findChild<QTimer *>(QStringLiteral("count_down"));
-        static const QRegularExpression indexed(QStringLiteral("^(tips_label|reglinks)\\((\\d+)\\)$"));
-        for (ClickableLabel *label : w->findChildren<ClickableLabel *>()) {
-            const QRegularExpressionMatch match = indexed.match(label->objectName());
-            if (!match.hasMatch())
-                continue;
-            const int index = match.captured(2).toInt();
-            if (match.captured(1) == QStringLiteral("tips_label"))
-                c.tipsLabels.insert(index, label);
-            else if (index < int(c.platformLinks.size()))
-                c.platformLinks[size_t(index)] = label;
-        }
-        return c;
-    }
+    Controls controls() const { return LayoutBuilder::findControls(window.get()); }
 
     // The window's pieces.
     Dialogs &dialogs() const { return *window->findChild<Dialogs *>(); }

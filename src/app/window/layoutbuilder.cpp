@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
@@ -133,6 +134,44 @@ void applyColours(const ControlDescription &row, QWidget *widget)
     widget->setPalette(palette);
 }
 
+// The controls that have a name of their own, as `find` gives them by that name.
+Controls namedControls(const std::function<QWidget *(const char *name)> &find)
+{
+    Controls c;
+    c.browser = find("zq_main_web");
+    c.linkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
+    c.loginBox = qobject_cast<QGroupBox *>(find("frame_login"));
+    c.registrationBox = qobject_cast<QGroupBox *>(find("frame_reg"));
+    c.outplan = qobject_cast<QPlainTextEdit *>(find("outplan"));
+    c.trayPicture = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
+    c.linkPanelToggle = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
+    c.loginUser = qobject_cast<QLineEdit *>(find("login_user"));
+    c.loginPass = qobject_cast<QLineEdit *>(find("login_pass"));
+    c.loginButton = qobject_cast<QPushButton *>(find("vip_login"));
+    c.goToRegistrationButton = qobject_cast<QPushButton *>(find("vip_gotoreg"));
+    c.closeLoginButton = qobject_cast<QPushButton *>(find("vip_closelogin"));
+    c.regUser = qobject_cast<QLineEdit *>(find("reg_user"));
+    c.regPass = qobject_cast<QLineEdit *>(find("reg_pass"));
+    c.regEmail = qobject_cast<QLineEdit *>(find("reg_email"));
+    c.regPlatform = qobject_cast<QComboBox *>(find("reg_pt"));
+    c.regPlatformAccount = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
+    c.platformSignUpLink = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
+    c.registerButton = qobject_cast<QPushButton *>(find("vip_reg"));
+    c.registrationCancelButton = qobject_cast<QPushButton *>(find("vip_reg_undo"));
+    return c;
+}
+
+// tips_label(i) and reglinks(i) into their arrays.
+void addIndexed(Controls &c, QStringView name, int index, ClickableLabel *label)
+{
+    if (index < 0 || !label)
+        return;
+    if (name == u"tips_label")
+        c.tipsLabels.insert(index, label);
+    else if (name == u"reglinks" && index < int(c.platformLinks.size()))
+        c.platformLinks[size_t(index)] = label;
+}
+
 } // namespace
 
 QString LayoutBuilder::controlName(const ControlDescription &row)
@@ -217,37 +256,9 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
     for (size_t i = 0; i + 1 < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i].second, tabOrder[i + 1].second);
 
-    auto find = [&byName](const char *name) { return byName.value(QString::fromLatin1(name)); };
-    Controls c;
-    c.browser = find("zq_main_web");
-    c.linkPanel = qobject_cast<QGroupBox *>(find("regLinkPanel"));
-    c.loginBox = qobject_cast<QGroupBox *>(find("frame_login"));
-    c.registrationBox = qobject_cast<QGroupBox *>(find("frame_reg"));
-    c.outplan = qobject_cast<QPlainTextEdit *>(find("outplan"));
-    c.trayPicture = qobject_cast<QLabel *>(find("tarelMsgTipsPic"));
-    c.linkPanelToggle = qobject_cast<QPushButton *>(find("regLinkPanelOC"));
-    c.loginUser = qobject_cast<QLineEdit *>(find("login_user"));
-    c.loginPass = qobject_cast<QLineEdit *>(find("login_pass"));
-    c.loginButton = qobject_cast<QPushButton *>(find("vip_login"));
-    c.goToRegistrationButton = qobject_cast<QPushButton *>(find("vip_gotoreg"));
-    c.closeLoginButton = qobject_cast<QPushButton *>(find("vip_closelogin"));
-    c.regUser = qobject_cast<QLineEdit *>(find("reg_user"));
-    c.regPass = qobject_cast<QLineEdit *>(find("reg_pass"));
-    c.regEmail = qobject_cast<QLineEdit *>(find("reg_email"));
-    c.regPlatform = qobject_cast<QComboBox *>(find("reg_pt"));
-    c.regPlatformAccount = qobject_cast<QLineEdit *>(find("user_shishicaiattachid"));
-    c.platformSignUpLink = qobject_cast<ClickableLabel *>(find("reg_pabble_regplt"));
-    c.registerButton = qobject_cast<QPushButton *>(find("vip_reg"));
-    c.registrationCancelButton = qobject_cast<QPushButton *>(find("vip_reg_undo"));
-    for (const ControlDescription &row : table) {
-        auto *label = qobject_cast<ClickableLabel *>(byName.value(controlName(row)));
-        if (row.index < 0 || !label)
-            continue;
-        if (QStringView(row.name) == u"tips_label")
-            c.tipsLabels.insert(row.index, label);
-        else if (QStringView(row.name) == u"reglinks" && row.index < int(c.platformLinks.size()))
-            c.platformLinks[size_t(row.index)] = label;
-    }
+    Controls c = namedControls([&byName](const char *name) { return byName.value(QString::fromLatin1(name)); });
+    for (const ControlDescription &row : table)
+        addIndexed(c, QStringView(row.name), row.index, qobject_cast<ClickableLabel *>(byName.value(controlName(row))));
 
     // The timers: delay_timer waits, single-shot and without an interval, until start-up
     // starts it; count_down ticks every second from the moment the window exists.
@@ -259,6 +270,21 @@ Controls LayoutBuilder::build(QWidget *window, const std::vector<ControlDescript
     c.countDown->setObjectName(QStringLiteral("count_down"));
     c.countDown->setInterval(1000);
     c.countDown->start();
+    return c;
+}
+
+Controls LayoutBuilder::findControls(const QWidget *window)
+{
+    Controls c =
+        namedControls([window](const char *name) { return window->findChild<QWidget *>(QString::fromLatin1(name)); });
+    static const QRegularExpression indexed(QStringLiteral("^(tips_label|reglinks)\\((\\d+)\\)$"));
+    for (ClickableLabel *label : window->findChildren<ClickableLabel *>()) {
+        const QRegularExpressionMatch match = indexed.match(label->objectName());
+        if (match.hasMatch())
+            addIndexed(c, match.capturedView(1), match.captured(2).toInt(), label);
+    }
+    c.startTimer = window->findChild<QTimer *>(QStringLiteral("delay_timer"));
+    c.countDown = window->findChild<QTimer *>(QStringLiteral("count_down"));
     return c;
 }
 

@@ -19,6 +19,8 @@ public:
 
     static Controls build(QWidget *window, const std::vector<ControlDescription> &table,
                           const BrowserFactory &makeBrowser);
+    // The controls of a window that build() made, found again by their object names.
+    static Controls findControls(const QWidget *window);
 
     static QFont fontFor(const FontDescription &font, const QFont &windowFont);
     static QString controlName(const ControlDescription &row);
